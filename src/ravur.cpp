@@ -30,6 +30,7 @@ void AppendFracDigit(DxNumber* number, const int8_t digit) {
 }
 
 int32_t MaxCount(const int32_t a, const int32_t b) { return a > b ? a : b; }
+int32_t MinCount(const int32_t a, const int32_t b) { return a < b ? a : b; }
 
 }  // namespace
 
@@ -217,14 +218,18 @@ int32_t DxCompare(const DxNumber* left, const DxNumber* right) {
 // --- Addition and subtraction ------------------------------------------------
 //
 // Each signed operation does magnitudes of one kind only and hands operands of
-// differing signs to the other, with the right operand's sign flipped:
+// differing signs to the other, as if the right operand's sign were flipped:
 //
-//   left  right |  DxAdd              DxSubtract
-//   ----  ----- |  ------------------ ------------------
-//   +     +     |  +(|l| + |r|)       |l| - |r|, signed by the larger
-//   -     -     |  -(|l| + |r|)       |r| - |l|, signed by the larger
-//   +     -     |  l - (-r)           l + (-r)
-//   -     +     |  l - (-r)           l + (-r)
+//   left  right |  DxAdd                      DxSubtract
+//   ----  ----- |  -------------------------  -------------------------
+//   +     +     |  +(|l| + |r|)               |l| - |r|, signed by the larger
+//   -     -     |  -(|l| + |r|)               |r| - |l|, signed by the larger
+//   +     -     |  as DxSubtract(l, -r)       as DxAdd(l, -r)
+//   -     +     |  as DxSubtract(l, -r)       as DxAdd(l, -r)
+//
+// The hand-over reads the right operand's digits in place instead of copying
+// the record with a flipped sign: only its magnitude is read after the sign
+// test, so the result is the same record.
 
 namespace {
 
@@ -235,15 +240,15 @@ void AddMagnitudes(const DxNumber* left, const DxNumber* right, DxNumber* result
   const int32_t fracCount = MaxCount(left->fracCount, right->fracCount);
   for (int32_t k = fracCount - 1; k >= 0; --k) {
     const int32_t sum = left->fracDigits[k] + right->fracDigits[k] + carry;
-    carry = sum / kBase;
-    result->fracDigits[k] = static_cast<int8_t>(sum % kBase);
+    carry = sum >= kBase ? 1 : 0;
+    result->fracDigits[k] = static_cast<int8_t>(sum - carry * kBase);
   }
   result->fracCount = fracCount;
   const int32_t intCount = MaxCount(left->intCount, right->intCount);
   for (int32_t k = 0; k < intCount; ++k) {
     const int32_t sum = left->intDigits[k] + right->intDigits[k] + carry;
-    carry = sum / kBase;
-    result->intDigits[k] = static_cast<int8_t>(sum % kBase);
+    carry = sum >= kBase ? 1 : 0;
+    result->intDigits[k] = static_cast<int8_t>(sum - carry * kBase);
   }
   result->intCount = intCount;
   if (carry > 0) AppendIntDigit(result, static_cast<int8_t>(carry));
@@ -254,7 +259,7 @@ void AddMagnitudes(const DxNumber* left, const DxNumber* right, DxNumber* result
 void SubtractMagnitudes(const DxNumber* larger, const DxNumber* smaller, DxNumber* result) {
   int32_t borrow = 0;
   const auto subtractDigit = [&borrow](const int32_t top, const int32_t bottom) {
-    int32_t digit = top - bottom - borrow;
+    const int32_t digit = top - bottom - borrow;
     borrow = digit < 0 ? 1 : 0;
     return static_cast<int8_t>(digit + borrow * kBase);
   };
@@ -270,39 +275,19 @@ void SubtractMagnitudes(const DxNumber* larger, const DxNumber* smaller, DxNumbe
   result->intCount = intCount;
 }
 
-// A whole-record copy of the right operand carrying the left operand's sign,
-// for the hand-over between addition and subtraction.
-DxNumber WithSignOf(const DxNumber* number, const DxNumber* signSource) {
-  DxNumber copy = *number;
-  copy.isNegative = signSource->isNegative;
-  return copy;
-}
-
-}  // namespace
-
-void DxAdd(const DxNumber* left, const DxNumber* right, DxNumber* result) {
-  InitDxNumberToZero(result);
-  if (left->isNegative != right->isNegative) {
-    const DxNumber flipped = WithSignOf(right, left);
-    DxSubtract(left, &flipped, result);
-    return;
-  }
+// result = left + right, both read with left's sign. result must be cleared.
+void AddWithLeftSign(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   AddMagnitudes(left, right, result);
   result->isNegative = left->isNegative;
   AdjustBits(result);
 }
 
-void DxSubtract(const DxNumber* left, const DxNumber* right, DxNumber* result) {
-  InitDxNumberToZero(result);
-  if (left->isNegative != right->isNegative) {
-    const DxNumber flipped = WithSignOf(right, left);
-    DxAdd(left, &flipped, result);
-    return;
-  }
-  const int32_t order = DxCompare(left, right);
+// result = left - right, both read with left's sign. Equal magnitudes leave the
+// cleared zero (intCount 0), not passed through AdjustBits.
+void SubtractWithLeftSign(const DxNumber* left, const DxNumber* right, DxNumber* result) {
+  const int32_t order = CompareMagnitudes(left, right);
   if (order == 0) return;
-  const bool leftIsSmaller = left->isNegative ? order == 1 : order == -1;
-  if (leftIsSmaller) {
+  if (order < 0) {
     SubtractMagnitudes(right, left, result);
     result->isNegative = !left->isNegative;
   } else {
@@ -312,102 +297,227 @@ void DxSubtract(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   AdjustBits(result);
 }
 
+}  // namespace
+
+void DxAdd(const DxNumber* left, const DxNumber* right, DxNumber* result) {
+  InitDxNumberToZero(result);
+  if (left->isNegative == right->isNegative) {
+    AddWithLeftSign(left, right, result);
+  } else {
+    SubtractWithLeftSign(left, right, result);
+  }
+}
+
+void DxSubtract(const DxNumber* left, const DxNumber* right, DxNumber* result) {
+  InitDxNumberToZero(result);
+  if (left->isNegative == right->isNegative) {
+    SubtractWithLeftSign(left, right, result);
+  } else {
+    AddWithLeftSign(left, right, result);
+  }
+}
+
 // --- Decimal point shift -----------------------------------------------------
+//
+// Digits are appended in this order, each at the position its count names:
+//   to the right by d: fraction digits d.. stay; fraction digits d-1 down to 0
+//     (zeros past the fraction's end) become the lowest integer digits; the old
+//     integer digits go above them;
+//   to the left by e: integer digits e.. stay; integer digits e-1 down to 0
+//     (zeros past the integer's top) become the first fraction digits; the old
+//     fraction digits follow.
+// Each new digit is computed by its position instead of being appended, and
+// only the positions in use are copied and cleared: every other position holds
+// 0 before and after, so the record comes out as a whole clear-and-append gives it.
 
 void MoveFloatPoint(DxNumber* number, const int32_t places) {
-  if (places == 0) {
-    AdjustBits(number);
-    return;
-  }
-  const DxNumber old = *number;
-  InitDxNumberToZero(number);
-  number->isNegative = old.isNegative;
-  if (places > 0) {
-    for (int32_t k = places; k < old.fracCount; ++k) AppendFracDigit(number, old.fracDigits[k]);
-    for (int32_t k = places - 1; k >= 0; --k) AppendIntDigit(number, FracDigitAt(&old, k));
-    for (int32_t k = 0; k < old.intCount; ++k) AppendIntDigit(number, old.intDigits[k]);
-  } else {
-    const int32_t shift = -places;
-    for (int32_t k = shift; k < old.intCount; ++k) AppendIntDigit(number, old.intDigits[k]);
-    for (int32_t k = shift - 1; k >= 0; --k) AppendFracDigit(number, IntDigitAt(&old, k));
-    for (int32_t k = 0; k < old.fracCount; ++k) AppendFracDigit(number, old.fracDigits[k]);
+  if (places != 0) {
+    DxNumber old;  // only the counts and the digits in use are filled
+    old.intCount = number->intCount;
+    old.fracCount = number->fracCount;
+    std::memcpy(old.intDigits, number->intDigits, static_cast<size_t>(old.intCount));
+    std::memcpy(old.fracDigits, number->fracDigits, static_cast<size_t>(old.fracCount));
+    std::memset(number->intDigits, 0, static_cast<size_t>(old.intCount));
+    std::memset(number->fracDigits, 0, static_cast<size_t>(old.fracCount));
+    number->isInfinite = 0;
+    if (places > 0) {
+      number->intCount = MinCount(places + old.intCount, kIntCapacity);
+      number->fracCount = MaxCount(old.fracCount - places, 0);
+      for (int32_t j = 0; j < number->intCount; ++j) {
+        number->intDigits[j] = j < places ? FracDigitAt(&old, places - 1 - j) : old.intDigits[j - places];
+      }
+      std::memcpy(number->fracDigits, old.fracDigits + places, static_cast<size_t>(number->fracCount));
+    } else {
+      const int32_t shift = -places;
+      number->intCount = MaxCount(old.intCount - shift, 0);
+      number->fracCount = MinCount(shift + old.fracCount, kFracCapacity);
+      std::memcpy(number->intDigits, old.intDigits + shift, static_cast<size_t>(number->intCount));
+      for (int32_t i = 0; i < number->fracCount; ++i) {
+        number->fracDigits[i] = i < shift ? IntDigitAt(&old, shift - 1 - i) : old.fracDigits[i - shift];
+      }
+    }
   }
   AdjustBits(number);
 }
 
-// --- Multiplication ----------------------------------------------------------
+// --- Integer forms -----------------------------------------------------------
 
 namespace {
 
-// A whole-record copy with its point moved to the end: an integer, no leading zeros.
-DxNumber IntegerForm(const DxNumber* number) {
-  DxNumber integer = *number;
-  MoveFloatPoint(&integer, integer.fracCount);
-  return integer;
+// Room for the digits of any record, integer and fraction together.
+constexpr int32_t kAllDigits = kIntCapacity + kFracCapacity;
+
+// The digits of the record's integer form (its point moved to the end), most
+// significant first, without leading zeros; a zero keeps one digit 0, and a
+// record without any digit has none. Returns how many were written. This is
+// the record a whole copy shifted by its own fracCount would hold.
+int32_t IntegerForm(const DxNumber* number, int8_t* out) {
+  int32_t top = number->intCount - 1;
+  while (top > 0 && number->intDigits[top] == 0) --top;
+  int32_t count = 0;
+  if (top >= 0 && (number->intDigits[top] != 0 || number->fracCount == 0)) {
+    for (int32_t k = top; k >= 0; --k) out[count++] = number->intDigits[k];
+  }
+  for (int32_t k = 0; k < number->fracCount; ++k) {
+    if (count > 0 || number->fracDigits[k] != 0 || k == number->fracCount - 1) out[count++] = number->fracDigits[k];
+  }
+  return count;
 }
 
-// partial = |a| x digit x 10^shift, for integers a. partial is cleared here.
-void PartialProduct(const DxNumber* a, const int32_t digit, const int32_t shift, DxNumber* partial) {
-  InitDxNumberToZero(partial);
-  partial->intCount = shift + a->intCount;
-  int32_t carry = 0;
-  for (int32_t k = 0; k < a->intCount; ++k) {
-    const int32_t value = digit * a->intDigits[k] + carry;
-    carry = value / kBase;
-    partial->intDigits[shift + k] = static_cast<int8_t>(value % kBase);
-  }
-  if (carry != 0) AppendIntDigit(partial, static_cast<int8_t>(carry));
-}
+bool IsZeroForm(const int8_t* digits, const int32_t count) { return count == 0 || (count == 1 && digits[0] == 0); }
 
 }  // namespace
 
-// Long multiplication: one partial product per digit of the right operand's
-// integer form, summed, then the point moved back by both fraction lengths.
+// --- Multiplication ----------------------------------------------------------
+//
+// Long multiplication on the operands' integer forms, then the point moved back
+// by both operands' fraction lengths. The partial products are accumulated in
+// place, one column sum per product digit (at most 1657 x 81, far inside 32
+// bits), and carried once: the same exact integer the sum of shifted partial
+// products gives. Its record shape is that sum's too: the significant digits of
+// a non-zero product; for a zero product, intCount 1 when some partial product
+// had an integer digit (right form length - 1 + left form length >= 1), else 0.
+
 void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
-  const DxNumber a = IntegerForm(left);
-  const DxNumber b = IntegerForm(right);
-  DxNumber sum;
-  DxNumber partial;
-  InitDxNumberToZero(&sum);
+  int8_t a[kAllDigits];
+  int8_t b[kAllDigits];
+  const int32_t aCount = IntegerForm(left, a);
+  const int32_t bCount = IntegerForm(right, b);
   InitDxNumberToZero(result);
-  for (int32_t i = 0; i < b.intCount; ++i) {
-    PartialProduct(&a, b.intDigits[i], i, &partial);
-    DxAdd(&sum, &partial, result);
-    sum = *result;
+  if (IsZeroForm(a, aCount) || IsZeroForm(b, bCount)) {
+    result->intCount = bCount > 0 && bCount - 1 + aCount >= 1 ? 1 : 0;
+  } else {
+    // Column sums, most significant first: a[i] x b[k] lands in column i + k + 1.
+    const int32_t columns = aCount + bCount;
+    int32_t sums[2 * kAllDigits];
+    std::memset(sums, 0, sizeof sums[0] * static_cast<size_t>(columns));
+    int32_t wide[kAllDigits];
+    for (int32_t k = 0; k < bCount; ++k) wide[k] = b[k];
+    for (int32_t i = 0; i < aCount; ++i) {
+      const int32_t digit = a[i];
+      if (digit == 0) continue;
+      int32_t* column = sums + i + 1;
+      for (int32_t k = 0; k < bCount; ++k) column[k] += digit * wide[k];
+    }
+    // Carry from the lowest column up, writing integer digits units first.
+    const int32_t intCount = MinCount(columns, kIntCapacity);
+    int32_t carry = 0;
+    for (int32_t j = 0; j < intCount; ++j) {
+      const int32_t value = sums[columns - 1 - j] + carry;
+      carry = value / kBase;
+      result->intDigits[j] = static_cast<int8_t>(value - carry * kBase);
+    }
+    result->intCount = intCount;
+    AdjustBits(result);
   }
-  *result = sum;
   MoveFloatPoint(result, -(left->fracCount + right->fracCount));
   result->isNegative = left->isNegative != right->isNegative;
 }
 
 // --- Division ----------------------------------------------------------------
+//
+// Schoolbook long division on the operands' integer forms, aligned to the same
+// number of digits n (the shorter one gets zeros below), so that every quotient
+// digit is 0 to 9. Each digit is floor(R / D) for the running remainder R < 10 D;
+// R is then reduced to R - digit x D and multiplied by 10, and the division
+// ends after kQuotientDigits digits or as soon as R reaches zero. The digits
+// gathered as 0.d0d1d2... are shifted by 1 and by the point correction.
+//
+// The digit is estimated from R's and D's leading digits and corrected, rather
+// than found by trying 9, 8, ... with a multiplication each: the same largest
+// digit whose multiple does not exceed R, hence the same digits and record.
 
 namespace {
 
-// The largest digit d in 1..9 with divisor x d <= remainder, counting down
-// from 9; needs remainder > divisor. Leaves divisor x d in multiple.
-int32_t TrialDigit(const DxNumber* remainder, const DxNumber* divisor, DxNumber* multiple) {
-  DxNumber digit;
-  int32_t d = kBase;
-  do {
-    --d;
-    InitDxNumberToZero(&digit);
-    digit.intCount = 1;
-    digit.intDigits[0] = static_cast<int8_t>(d);
-    DxMultiply(divisor, &digit, multiple);
-  } while (DxCompare(multiple, remainder) > 0);
-  return d;
+// Leading digits used for the estimate: n + 1 of them still fit in 64 bits.
+constexpr int32_t kEstimateDigits = 17;
+
+int64_t LeadingValue(const int8_t* digits, const int32_t count) {
+  int64_t value = 0;
+  for (int32_t k = 0; k < count; ++k) value = value * kBase + digits[k];
+  return value;
+}
+
+// The remainder as n + 1 digits, most significant first, over a divisor of n digits.
+struct LongDivision {
+  int8_t* remainder;
+  const int8_t* divisor;
+  int32_t n;
+};
+
+// floor(R / D), or one less when D has more digits than the estimate reads:
+// the leading digits of R over one more than D's leading digits never exceed
+// the true digit, and fall short of it by at most 1 since D's leading part has
+// kEstimateDigits significant digits.
+int32_t EstimateDigit(const LongDivision* division) {
+  const int32_t used = MinCount(division->n, kEstimateDigits);
+  const int64_t top = LeadingValue(division->remainder, used + 1);
+  const int64_t divisorTop = LeadingValue(division->divisor, used) + (division->n > used ? 1 : 0);
+  return static_cast<int32_t>(top / divisorTop);
+}
+
+// R -= digit x D in place; true when R is not zero afterwards.
+bool SubtractMultiple(const LongDivision* division, const int32_t digit) {
+  int8_t* r = division->remainder;
+  int32_t borrow = 0;
+  int32_t any = 0;
+  for (int32_t i = division->n - 1; i >= 0; --i) {
+    int32_t value = r[i + 1] - digit * division->divisor[i] - borrow;
+    borrow = value < 0 ? (kBase - 1 - value) / kBase : 0;
+    value += borrow * kBase;
+    r[i + 1] = static_cast<int8_t>(value);
+    any |= value;
+  }
+  r[0] = static_cast<int8_t>(r[0] - borrow);
+  return (any | r[0]) != 0;
+}
+
+bool RemainderBelowDivisor(const LongDivision* division) {
+  if (division->remainder[0] != 0) return false;
+  for (int32_t i = 0; i < division->n; ++i) {
+    if (division->remainder[i + 1] != division->divisor[i]) return division->remainder[i + 1] < division->divisor[i];
+  }
+  return false;
+}
+
+// Appends the quotient's digits to the fraction of the cleared result.
+void QuotientDigits(LongDivision* division, DxNumber* result) {
+  while (result->fracCount < kQuotientDigits) {
+    int32_t digit = EstimateDigit(division);
+    bool more = digit == 0 || SubtractMultiple(division, digit);
+    while (more && !RemainderBelowDivisor(division)) {
+      more = SubtractMultiple(division, 1);
+      ++digit;
+    }
+    AppendFracDigit(result, static_cast<int8_t>(digit));
+    if (!more) return;
+    ++division->remainder;  // R x 10: the window moves onto the next zero below
+  }
 }
 
 }  // namespace
 
-// Schoolbook long division on the operands' integer forms, aligned to the same
-// number of integer digits so that every quotient digit is 0 to 9. The digits
-// are gathered as 0.d0d1d2... and the point is put back at the end.
 void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
-  DxNumber remainder = IntegerForm(left);
-  DxNumber divisor = IntegerForm(right);
-  int32_t pointCorrection = right->fracCount - left->fracCount;
   InitDxNumberToZero(result);
   if (IsZero(left)) return;
   if (IsZero(right)) {
@@ -415,38 +525,22 @@ void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
     MakeInfinite(result);
     return;
   }
-  remainder.isNegative = 0;
-  divisor.isNegative = 0;
-  while (remainder.intCount != divisor.intCount) {
-    if (remainder.intCount < divisor.intCount) {
-      MoveFloatPoint(&remainder, 1);
-      --pointCorrection;
-    } else {
-      MoveFloatPoint(&divisor, 1);
-      ++pointCorrection;
-    }
-  }
+  int8_t a[kAllDigits];
+  int8_t divisor[kAllDigits];
+  const int32_t aCount = IntegerForm(left, a);
+  const int32_t bCount = IntegerForm(right, divisor);
+  const int32_t n = MaxCount(aCount, bCount);
+  const int32_t pointCorrection = right->fracCount - left->fracCount + aCount - bCount;
 
-  DxNumber multiple;
-  DxNumber next;
-  while (result->fracCount < kQuotientDigits) {
-    const int32_t order = DxCompare(&remainder, &divisor);
-    if (order < 0) {
-      MoveFloatPoint(&remainder, 1);
-      AppendFracDigit(result, 0);
-      continue;
-    }
-    if (order == 0) {
-      AppendFracDigit(result, 1);
-      break;
-    }
-    const int32_t digit = TrialDigit(&remainder, &divisor, &multiple);
-    AppendFracDigit(result, static_cast<int8_t>(digit));
-    if (DxCompare(&multiple, &remainder) == 0) break;
-    DxSubtract(&remainder, &multiple, &next);
-    MoveFloatPoint(&next, 1);
-    remainder = next;
-  }
+  // R starts as the aligned dividend behind one leading 0, with room below for
+  // the zeros that each step brings down.
+  int8_t remainder[1 + kAllDigits + kQuotientDigits];
+  std::memset(remainder, 0, static_cast<size_t>(1 + n + kQuotientDigits));
+  std::memcpy(remainder + 1, a, static_cast<size_t>(aCount));
+  std::memset(divisor + bCount, 0, static_cast<size_t>(n - bCount));
+  LongDivision division{remainder, divisor, n};
+  QuotientDigits(&division, result);
+
   MoveFloatPoint(result, 1);
   MoveFloatPoint(result, pointCorrection);
   if (left->isNegative != right->isNegative) result->isNegative = 1;
