@@ -1,5 +1,6 @@
 #include "ravur.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -436,83 +437,113 @@ void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
 
 // --- Division ----------------------------------------------------------------
 //
-// Schoolbook long division on the operands' integer forms, aligned to the same
+// Long division on the operands' integer forms A and B, aligned to the same
 // number of digits n (the shorter one gets zeros below), so that every quotient
-// digit is 0 to 9. Each digit is floor(R / D) for the running remainder R < 10 D;
-// R is then reduced to R - digit x D and multiplied by 10, and the division
-// ends after kQuotientDigits digits or as soon as R reaches zero. The digits
-// gathered as 0.d0d1d2... are shifted by 1 and by the point correction.
+// digit is 0 to 9: the digits d0 d1 ... d126 are those of
+// floor(A' x 10^126 / B'), where A' and B' are the aligned forms, and the ones
+// after the last non-zero remainder are zeros. Gathered as 0.d0d1d2..., they
+// are shifted by 1 and by the point correction, and the shifts' normalisation
+// trims the trailing zeros: stopping as soon as a remainder reaches zero gives
+// the same record, so the loop always runs to kQuotientDigits.
 //
-// The digit is estimated from R's and D's leading digits and corrected, rather
-// than found by trying 9, 8, ... with a multiplication each: the same largest
-// digit whose multiple does not exceed R, hence the same digits and record.
+// The running remainder R is kept in decimal positions that may hold any
+// small signed value (its value is still sum r[i] x 10^(n-i)), so that taking
+// a multiple of B' off R is one independent operation per position, with no
+// borrow chain. Each quotient digit is estimated from R's and B's leading
+// positions; an estimate one off leaves R in [-B', 2B') instead of [0, B'),
+// which the next digit (then -11 to 20) absorbs. At the end the quotient digits and
+// the last remainder are carried into ordinary digits, and the quotient is
+// moved by the units that bring the remainder into [0, B'): the exact floor.
 
 namespace {
 
-// Leading digits used for the estimate: n + 1 of them still fit in 64 bits.
-constexpr int32_t kEstimateDigits = 17;
+// Leading positions read for an estimate. When B has no more digits than
+// this, the positions below it are never touched and still hold digits 0 to 9,
+// so the estimate is exactly floor(R / B'). Otherwise B's leading part is at
+// least 10^(kEstimateDigits-1) and every position of R stays within
+// +-(9 + kQuotientDigits x 20 x 9), so R's lower positions move the estimate
+// by far less than 1: it is within 1 of R / B'.
+constexpr int32_t kEstimateDigits = 8;
 
-int64_t LeadingValue(const int8_t* digits, const int32_t count) {
+struct LongDivision {
+  int32_t remainder[1 + kAllDigits + kQuotientDigits];  // R from position `start` on
+  int32_t divisor[kAllDigits];                         // B, most significant first
+  int32_t divisorCount;                                // digits of B
+  int32_t n;                                           // digits of the aligned forms
+  int32_t quotient[kQuotientDigits];                   // estimated digits, any sign
+};
+
+// Floor of a / b for b > 0, for either sign of a.
+int64_t FloorDivide(const int64_t a, const int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+int64_t LeadingValue(const int32_t* positions, const int32_t count) {
   int64_t value = 0;
-  for (int32_t k = 0; k < count; ++k) value = value * kBase + digits[k];
+  for (int32_t k = 0; k < count; ++k) value = value * kBase + positions[k];
   return value;
 }
 
-// The remainder as n + 1 digits, most significant first, over a divisor of n digits.
-struct LongDivision {
-  int8_t* remainder;
-  const int8_t* divisor;
-  int32_t n;
-};
-
-// floor(R / D), or one less when D has more digits than the estimate reads:
-// the leading digits of R over one more than D's leading digits never exceed
-// the true digit, and fall short of it by at most 1 since D's leading part has
-// kEstimateDigits significant digits.
-int32_t EstimateDigit(const LongDivision* division) {
-  const int32_t used = MinCount(division->n, kEstimateDigits);
-  const int64_t top = LeadingValue(division->remainder, used + 1);
-  const int64_t divisorTop = LeadingValue(division->divisor, used) + (division->n > used ? 1 : 0);
-  return static_cast<int32_t>(top / divisorTop);
+// R -= digit x B' over the positions where B' has digits (its zeros below take nothing).
+void SubtractMultiple(int32_t* r, const int32_t* divisor, const int32_t count, const int32_t digit) {
+  for (int32_t i = 0; i < count; ++i) r[i + 1] -= digit * divisor[i];
 }
 
-// R -= digit x D in place; true when R is not zero afterwards.
-bool SubtractMultiple(const LongDivision* division, const int32_t digit) {
-  int8_t* r = division->remainder;
-  int32_t borrow = 0;
-  int32_t any = 0;
-  for (int32_t i = division->n - 1; i >= 0; --i) {
-    int32_t value = r[i + 1] - digit * division->divisor[i] - borrow;
-    borrow = value < 0 ? (kBase - 1 - value) / kBase : 0;
-    value += borrow * kBase;
-    r[i + 1] = static_cast<int8_t>(value);
-    any |= value;
+// Rewrites positions[0..count) as ordinary digits 0 to 9, carrying from the
+// last; returns what is carried out of the first (the value's multiple of 10^count).
+int32_t CarryToDigits(int32_t* positions, const int32_t count) {
+  int32_t carry = 0;
+  for (int32_t i = count - 1; i >= 0; --i) {
+    const int32_t value = positions[i] + carry;
+    carry = static_cast<int32_t>(FloorDivide(value, kBase));
+    positions[i] = value - carry * kBase;
   }
-  r[0] = static_cast<int8_t>(r[0] - borrow);
-  return (any | r[0]) != 0;
+  return carry;
 }
 
-bool RemainderBelowDivisor(const LongDivision* division) {
-  if (division->remainder[0] != 0) return false;
+// Compares the remainder's ordinary digits r[1..n] (r[0] already 0) with B'.
+int32_t CompareWithDivisor(const LongDivision* division, const int32_t* r) {
   for (int32_t i = 0; i < division->n; ++i) {
-    if (division->remainder[i + 1] != division->divisor[i]) return division->remainder[i + 1] < division->divisor[i];
+    const int32_t d = i < division->divisorCount ? division->divisor[i] : 0;
+    if (r[i + 1] != d) return r[i + 1] < d ? -1 : 1;
   }
-  return false;
+  return 0;
 }
 
-// Appends the quotient's digits to the fraction of the cleared result.
-void QuotientDigits(LongDivision* division, DxNumber* result) {
-  while (result->fracCount < kQuotientDigits) {
-    int32_t digit = EstimateDigit(division);
-    bool more = digit == 0 || SubtractMultiple(division, digit);
-    while (more && !RemainderBelowDivisor(division)) {
-      more = SubtractMultiple(division, 1);
-      ++digit;
+// r[0..n] += sign x B', then carried into ordinary digits with r[0] the top.
+void AddDivisor(const LongDivision* division, int32_t* r, const int32_t sign) {
+  for (int32_t i = 0; i < division->divisorCount; ++i) r[i + 1] += sign * division->divisor[i];
+  r[0] += CarryToDigits(r + 1, division->n);
+}
+
+void EstimateQuotient(LongDivision* division) {
+  const int32_t used = MinCount(division->divisorCount, kEstimateDigits);
+  const int64_t divisorTop = LeadingValue(division->divisor, used);
+  int32_t* r = division->remainder;
+  for (int32_t j = 0; j < kQuotientDigits; ++j, ++r) {
+    const auto digit = static_cast<int32_t>(FloorDivide(LeadingValue(r, used + 1), divisorTop));
+    SubtractMultiple(r, division->divisor, division->divisorCount, digit);
+    division->quotient[j] = digit;
+    if (j + 1 < kQuotientDigits) {
+      r[1] += kBase * r[0];  // R x 10: the window moves onto the next position
+      r[0] = 0;
     }
-    AppendFracDigit(result, static_cast<int8_t>(digit));
-    if (!more) return;
-    ++division->remainder;  // R x 10: the window moves onto the next zero below
   }
+}
+
+// Brings the last remainder into [0, B') by moving the quotient by whole
+// units, then carries the quotient into ordinary digits.
+void CorrectQuotient(LongDivision* division) {
+  int32_t* r = division->remainder + kQuotientDigits - 1;
+  r[0] += CarryToDigits(r + 1, division->n);
+  int32_t* last = &division->quotient[kQuotientDigits - 1];
+  while (r[0] < 0) {
+    --*last;
+    AddDivisor(division, r, 1);
+  }
+  while (r[0] > 0 || CompareWithDivisor(division, r) >= 0) {
+    ++*last;
+    AddDivisor(division, r, -1);
+  }
+  CarryToDigits(division->quotient, kQuotientDigits);
 }
 
 }  // namespace
@@ -526,22 +557,20 @@ void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
     return;
   }
   int8_t a[kAllDigits];
-  int8_t divisor[kAllDigits];
+  int8_t b[kAllDigits];
   const int32_t aCount = IntegerForm(left, a);
-  const int32_t bCount = IntegerForm(right, divisor);
-  const int32_t n = MaxCount(aCount, bCount);
-  const int32_t pointCorrection = right->fracCount - left->fracCount + aCount - bCount;
+  const int32_t bCount = IntegerForm(right, b);
+  LongDivision division;
+  division.n = MaxCount(aCount, bCount);
+  division.divisorCount = bCount;
+  std::fill_n(division.remainder, 1 + division.n + kQuotientDigits, 0);
+  std::copy_n(a, aCount, division.remainder + 1);
+  std::copy_n(b, bCount, division.divisor);
+  EstimateQuotient(&division);
+  CorrectQuotient(&division);
 
-  // R starts as the aligned dividend behind one leading 0, with room below for
-  // the zeros that each step brings down.
-  int8_t remainder[1 + kAllDigits + kQuotientDigits];
-  std::memset(remainder, 0, static_cast<size_t>(1 + n + kQuotientDigits));
-  std::memcpy(remainder + 1, a, static_cast<size_t>(aCount));
-  std::memset(divisor + bCount, 0, static_cast<size_t>(n - bCount));
-  LongDivision division{remainder, divisor, n};
-  QuotientDigits(&division, result);
-
+  for (const int32_t digit : division.quotient) AppendFracDigit(result, static_cast<int8_t>(digit));
   MoveFloatPoint(result, 1);
-  MoveFloatPoint(result, pointCorrection);
+  MoveFloatPoint(result, right->fracCount - left->fracCount + aCount - bCount);
   if (left->isNegative != right->isNegative) result->isNegative = 1;
 }
