@@ -109,28 +109,30 @@ NumeralStatus CheckNumeral(const char* text, const size_t length) {
   return NumeralScanStatus(&scan);
 }
 
+// One pass over the text that both matches the numeral grammar (the same one
+// the scanner above accepts) and finds the digit runs, then one pass per run.
 void CharArrToDxNumber(const char* text, DxNumber* number) {
   InitDxNumberToZero(number);
-  const size_t length = std::strlen(text);
-  if (CheckNumeral(text, length) != NumeralStatus::kAccepted) return;
-
-  const char* digits = text;
-  if (*digits == '-' || *digits == '+') {
-    number->isNegative = *digits == '-';
-    ++digits;
+  const bool isSigned = *text == '-' || *text == '+';
+  const char* intBegin = text + (isSigned ? 1 : 0);
+  const char* c = intBegin;
+  while (IsDigitChar(*c)) ++c;
+  const char* intEnd = c;
+  const char* fracBegin = c;
+  if (*c == '.') {
+    fracBegin = ++c;
+    while (IsDigitChar(*c)) ++c;
   }
-  const char* end = text + length;
-  const char* point = std::strchr(digits, '.');
-  const char* intEnd = point != nullptr ? point : end;
+  const auto intCount = static_cast<int32_t>(intEnd - intBegin);
+  const auto fracCount = static_cast<int32_t>(c - fracBegin);
+  if (*c != '\0' || intCount > kMaxNumeralDigits || fracCount > kMaxNumeralDigits) return;
 
   // The character just before the point becomes the units digit.
-  number->intCount = static_cast<int32_t>(intEnd - digits);
-  for (int32_t k = 0; k < number->intCount; ++k) {
-    number->intDigits[k] = static_cast<int8_t>(intEnd[-1 - k] - '0');
-  }
-  if (point != nullptr) {
-    for (const char* c = point + 1; c < end; ++c) AppendFracDigit(number, static_cast<int8_t>(*c - '0'));
-  }
+  number->intCount = intCount;
+  for (int32_t k = 0; k < intCount; ++k) number->intDigits[k] = static_cast<int8_t>(intEnd[-1 - k] - '0');
+  number->fracCount = fracCount;
+  for (int32_t k = 0; k < fracCount; ++k) number->fracDigits[k] = static_cast<int8_t>(fracBegin[k] - '0');
+  number->isNegative = *text == '-';
   AdjustBits(number);
   if (IsZero(number)) number->isNegative = 0;
 }
