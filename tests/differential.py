@@ -16,7 +16,7 @@ import numerals
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("calc")
-    parser.add_argument("--pairs", type=int, default=3000)
+    parser.add_argument("--pairs", type=int, default=20000)
     parser.add_argument("--seed", type=int, default=20261207)
     args = parser.parse_args()
 
@@ -39,6 +39,11 @@ def main():
                 for heading, g, w in zip(numerals.HEADINGS, got[block][1::2], want[block][1::2]):
                     if g != w:
                         print(f"MISMATCH {left} {right}\n  {heading}\n  got  {g}\n  want {w}")
+        a, b = numerals.parse(left), numerals.parse(right)
+        q_text = got[block][7] if len(got[block]) > 7 else "0"
+        if (a[1] or a[2]) and (b[1] or b[2]) and not numerals.is_cut(a, b, q_text):
+            mismatches += 1
+            print(f"NOT CUT {left} / {right} gave {q_text}")
     if len(got) != len(want):
         mismatches += 1
         print(f"output has {len(got)} lines, want {len(want)}")

@@ -54,6 +54,24 @@ def text_of(number, negative_flag=None):
     return ("-" if negative else "") + int_part + ("." + frac_part if frac_part else "")
 
 
+def last_digit_weight(a, b):
+    """The weight of the 127th digit of the long division of a by b (both non-zero)."""
+    _, a_int, a_frac = a
+    _, b_int, b_frac = b
+    len_a = len((a_int + a_frac).lstrip("0"))
+    len_b = len((b_int + b_frac).lstrip("0"))
+    correction = len(b_frac) - len(a_frac) + len_a - len_b
+    return decimal.Decimal(1).scaleb(correction - (QUOTIENT_DIGITS - 1))
+
+
+def is_cut(a, b, q_text):
+    """|q| x |b| <= |a| < (|q| + u) x |b|: q is |a| / |b| cut, not rounded, at weight u."""
+    q = decimal.Decimal(q_text).copy_abs()
+    va, vb = value(a).copy_abs(), value(b).copy_abs()
+    u = last_digit_weight(a, b)
+    return EXACT.multiply(q, vb) <= va < EXACT.multiply(EXACT.add(q, u), vb)
+
+
 def quotient(a, b):
     a_neg, a_int, a_frac = a
     b_neg, b_int, b_frac = b
@@ -61,12 +79,8 @@ def quotient(a, b):
         return "0"
     if not (b_int or b_frac):
         return ("-" if a_neg else "") + "#INFINITE"
-    len_a = len((a_int + a_frac).lstrip("0"))
-    len_b = len((b_int + b_frac).lstrip("0"))
-    correction = len(b_frac) - len(a_frac) + len_a - len_b
     exact = CUT.divide(value(a).copy_abs(), value(b).copy_abs())
-    cut = exact.quantize(decimal.Decimal(1).scaleb(correction - (QUOTIENT_DIGITS - 1)),
-                         rounding=decimal.ROUND_DOWN, context=CUT)
+    cut = exact.quantize(last_digit_weight(a, b), rounding=decimal.ROUND_DOWN, context=CUT)
     return ("-" if a_neg != b_neg else "") + text_of(cut, negative_flag=False)
 
 
