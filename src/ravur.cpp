@@ -30,8 +30,6 @@ void AppendFracDigit(DxNumber* number, const int8_t digit) {
   if (number->fracCount < kFracCapacity) number->fracDigits[number->fracCount++] = digit;
 }
 
-int32_t MaxCount(const int32_t a, const int32_t b) { return a > b ? a : b; }
-int32_t MinCount(const int32_t a, const int32_t b) { return a < b ? a : b; }
 
 }  // namespace
 
@@ -240,14 +238,14 @@ namespace {
 // digit up. result must be cleared.
 void AddMagnitudes(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   int32_t carry = 0;
-  const int32_t fracCount = MaxCount(left->fracCount, right->fracCount);
+  const int32_t fracCount = std::max(left->fracCount, right->fracCount);
   for (int32_t k = fracCount - 1; k >= 0; --k) {
     const int32_t sum = left->fracDigits[k] + right->fracDigits[k] + carry;
     carry = sum >= kBase ? 1 : 0;
     result->fracDigits[k] = static_cast<int8_t>(sum - carry * kBase);
   }
   result->fracCount = fracCount;
-  const int32_t intCount = MaxCount(left->intCount, right->intCount);
+  const int32_t intCount = std::max(left->intCount, right->intCount);
   for (int32_t k = 0; k < intCount; ++k) {
     const int32_t sum = left->intDigits[k] + right->intDigits[k] + carry;
     carry = sum >= kBase ? 1 : 0;
@@ -266,12 +264,12 @@ void SubtractMagnitudes(const DxNumber* larger, const DxNumber* smaller, DxNumbe
     borrow = digit < 0 ? 1 : 0;
     return static_cast<int8_t>(digit + borrow * kBase);
   };
-  const int32_t fracCount = MaxCount(larger->fracCount, smaller->fracCount);
+  const int32_t fracCount = std::max(larger->fracCount, smaller->fracCount);
   for (int32_t k = fracCount - 1; k >= 0; --k) {
     result->fracDigits[k] = subtractDigit(larger->fracDigits[k], smaller->fracDigits[k]);
   }
   result->fracCount = fracCount;
-  const int32_t intCount = MaxCount(larger->intCount, smaller->intCount);
+  const int32_t intCount = std::max(larger->intCount, smaller->intCount);
   for (int32_t k = 0; k < intCount; ++k) {
     result->intDigits[k] = subtractDigit(larger->intDigits[k], smaller->intDigits[k]);
   }
@@ -333,7 +331,11 @@ void DxSubtract(const DxNumber* left, const DxNumber* right, DxNumber* result) {
 // only the positions in use are copied and cleared: every other position holds
 // 0 before and after, so the record comes out as a whole clear-and-append gives it.
 
-void MoveFloatPoint(DxNumber* number, const int32_t places) {
+void MoveFloatPoint(DxNumber* number, const int32_t requested) {
+  // A shift past the whole room moves every digit out of it either way; the
+  // bound keeps the count arithmetic far from overflow.
+  constexpr int32_t kLongestShift = kIntCapacity + kFracCapacity;
+  const int32_t places = std::clamp(requested, -kLongestShift, kLongestShift);
   if (places != 0) {
     DxNumber old;  // only the counts and the digits in use are filled
     old.intCount = number->intCount;
@@ -344,17 +346,21 @@ void MoveFloatPoint(DxNumber* number, const int32_t places) {
     std::memset(number->fracDigits, 0, static_cast<size_t>(old.fracCount));
     number->isInfinite = 0;
     if (places > 0) {
-      number->intCount = MinCount(places + old.intCount, kIntCapacity);
-      number->fracCount = MaxCount(old.fracCount - places, 0);
+      number->intCount = std::min(places + old.intCount, kIntCapacity);
+      number->fracCount = std::max(old.fracCount - places, 0);
       for (int32_t j = 0; j < number->intCount; ++j) {
         number->intDigits[j] = j < places ? FracDigitAt(&old, places - 1 - j) : old.intDigits[j - places];
       }
-      std::memcpy(number->fracDigits, old.fracDigits + places, static_cast<size_t>(number->fracCount));
+      if (number->fracCount > 0) {
+        std::memcpy(number->fracDigits, old.fracDigits + places, static_cast<size_t>(number->fracCount));
+      }
     } else {
       const int32_t shift = -places;
-      number->intCount = MaxCount(old.intCount - shift, 0);
-      number->fracCount = MinCount(shift + old.fracCount, kFracCapacity);
-      std::memcpy(number->intDigits, old.intDigits + shift, static_cast<size_t>(number->intCount));
+      number->intCount = std::max(old.intCount - shift, 0);
+      number->fracCount = std::min(shift + old.fracCount, kFracCapacity);
+      if (number->intCount > 0) {
+        std::memcpy(number->intDigits, old.intDigits + shift, static_cast<size_t>(number->intCount));
+      }
       for (int32_t i = 0; i < number->fracCount; ++i) {
         number->fracDigits[i] = i < shift ? IntDigitAt(&old, shift - 1 - i) : old.fracDigits[i - shift];
       }
@@ -423,7 +429,7 @@ void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
       for (int32_t k = 0; k < bCount; ++k) column[k] += digit * wide[k];
     }
     // Carry from the lowest column up, writing integer digits units first.
-    const int32_t intCount = MinCount(columns, kIntCapacity);
+    const int32_t intCount = std::min(columns, kIntCapacity);
     int32_t carry = 0;
     for (int32_t j = 0; j < intCount; ++j) {
       const int32_t value = sums[columns - 1 - j] + carry;
@@ -517,7 +523,7 @@ void AddDivisor(const LongDivision* division, int32_t* r, const int32_t sign) {
 }
 
 void EstimateQuotient(LongDivision* division) {
-  const int32_t used = MinCount(division->divisorCount, kEstimateDigits);
+  const int32_t used = std::min(division->divisorCount, kEstimateDigits);
   const int64_t divisorTop = LeadingValue(division->divisor, used);
   int32_t* r = division->remainder;
   for (int32_t j = 0; j < kQuotientDigits; ++j, ++r) {
@@ -563,7 +569,7 @@ void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   const int32_t aCount = IntegerForm(left, a);
   const int32_t bCount = IntegerForm(right, b);
   LongDivision division;
-  division.n = MaxCount(aCount, bCount);
+  division.n = std::max(aCount, bCount);
   division.divisorCount = bCount;
   std::fill_n(division.remainder, 1 + division.n + kQuotientDigits, 0);
   std::copy_n(a, aCount, division.remainder + 1);
