@@ -1,0 +1,106 @@
+"""Writes the fuzzer's seed corpus: numeral pairs "LEFT<separator>RIGHT".
+
+Usage: make_corpus.py DIR [--seed S] [--random N]
+
+Seeds come from the numeral grammar [+-]? digit* ('.' digit*)? and its
+boundary families: all nines, powers of ten, 255 digits on a side (accepted)
+and 256 (refused), lone signs and points, the odd forms 5. .5 -., zeros in
+every shape, and a few refused tokens; every boundary form is paired with a
+few plain operands. Then N seeded random pairs, and N/3 pairs whose quotient
+is exact (a long divisor times a small factor).
+"""
+import argparse
+import hashlib
+import os
+import random
+
+LIMIT = 255
+SEPARATORS = (" ", "\n", "\t", "\r\n")
+
+
+def boundary_forms():
+    forms = []
+    for n in (1, 2, 9, 127, 128, LIMIT - 1, LIMIT):
+        nines = "9" * n
+        forms += [nines, "-" + nines, "." + nines, nines + "." + nines[:LIMIT]]
+        forms += ["1" + "0" * (n - 1), "0." + "0" * (n - 1) + "1", "-0." + "0" * (n - 1) + "1"]
+    forms += ["9" * LIMIT + "." + "9" * LIMIT, "-" + "9" * LIMIT + "." + "9" * LIMIT,
+              "1" + "0" * (LIMIT - 1) + "." + "0" * (LIMIT - 1) + "1",
+              "0" * LIMIT + "." + "0" * (LIMIT - 1) + "1", "0" * (LIMIT - 1) + "1." + "0" * LIMIT]
+    forms += ["-", "+", ".", "-.", "+.", "5.", ".5", "-.5", "+.5", "-5.", ""]
+    forms += ["0", "-0", "+0", "00", "0.", ".0", "-0.0", "0.000", "0" * LIMIT, "." + "0" * LIMIT,
+              "-" + "0" * LIMIT + "." + "0" * LIMIT]
+    # Refused: one digit too many on a side, and forms outside the grammar.
+    forms += ["1" * (LIMIT + 1), "0" * (LIMIT + 1), "." + "1" * (LIMIT + 1), "1." + "0" * (LIMIT + 1),
+              "9" * (LIMIT + 1) + "." + "9" * (LIMIT + 1)]
+    forms += ["1.2.3", "1e5", "--1", "+-1", "1-", "..", "#INFINITE", "0x10", "1\x005", "\x00", "\xd9\xa3",
+              "\xef\xbc\x91", " 1", "1,5", "inf", "nan"]
+    return forms
+
+
+def random_numeral(rng):
+    def digits(count):
+        family = rng.random()
+        if family < 0.15:
+            return "9" * count
+        if family < 0.25:
+            return "0" * count
+        if family < 0.35 and count:
+            return "1" + "0" * (count - 1)
+        return "".join(rng.choice("0123456789") for _ in range(count))
+
+    def length():
+        return rng.choice((0, 1, 2, 3, rng.randint(0, 30), rng.randint(0, LIMIT), LIMIT))
+
+    text = rng.choice(("", "", "-", "+")) + digits(length())
+    if rng.random() < 0.7:
+        text += "." + digits(length())
+    return text
+
+
+def exact_quotient_pair(rng):
+    """(b x m, b) for a long b and a small m: a quotient that comes out exact,
+    where the long division's last correction must land on a zero remainder."""
+    b_digits = rng.randint(9, 2 * LIMIT - 130)
+    b = rng.randrange(10 ** (b_digits - 1), 10 ** b_digits)
+    m = rng.choice((1, 2, 3, 7, 9, 10, 11, 99, 10 ** rng.randint(1, 60) - 1, rng.randrange(1, 10 ** 40)))
+
+    def text(value, frac):
+        digits = str(value).rjust(frac + 1, "0")
+        return (digits[:len(digits) - frac] + "." + digits[len(digits) - frac:]) if frac else digits
+
+    def split(value):
+        count = len(str(value))
+        frac = rng.randint(max(0, count - LIMIT), min(LIMIT, count))
+        return text(value, frac)
+
+    return split(b * m), split(b)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("dir")
+    parser.add_argument("--seed", type=int, default=20261207)
+    parser.add_argument("--random", type=int, default=300)
+    args = parser.parse_args()
+    rng = random.Random(args.seed)
+
+    plain = ["1", "-3", "7.25", "0", "-0.001", "9" * LIMIT, "0." + "0" * (LIMIT - 1) + "1"]
+    pairs = []
+    for form in boundary_forms():
+        for other in rng.sample(plain, 3):
+            pairs += [(form, other), (other, form)]
+    pairs += [(random_numeral(rng), random_numeral(rng)) for _ in range(args.random)]
+    pairs += [exact_quotient_pair(rng) for _ in range(args.random // 3)]
+
+    os.makedirs(args.dir, exist_ok=True)
+    for left, right in pairs:
+        data = (left + rng.choice(SEPARATORS) + right).encode("latin-1")
+        name = hashlib.sha1(data).hexdigest()
+        with open(os.path.join(args.dir, name), "wb") as seed:
+            seed.write(data)
+    print(f"{len(pairs)} seeds in {args.dir}")
+
+
+if __name__ == "__main__":
+    main()
