@@ -401,11 +401,40 @@ bool IsZeroForm(const int8_t* digits, const int32_t count) { return count == 0 |
 //
 // Long multiplication on the operands' integer forms, then the point moved back
 // by both operands' fraction lengths. The partial products are accumulated in
-// place, one column sum per product digit (at most 1657 x 81, far inside 32
-// bits), and carried once: the same exact integer the sum of shifted partial
-// products gives. Its record shape is that sum's too: the significant digits of
-// a non-zero product; for a zero product, intCount 1 when some partial product
-// had an integer digit (right form length - 1 + left form length >= 1), else 0.
+// place, one column sum per product digit, and carried once: the same exact
+// integer the sum of shifted partial products gives. Its record shape is that
+// sum's too: the significant digits of a non-zero product; for a zero product,
+// intCount 1 when some partial product had an integer digit (right form
+// length - 1 + left form length >= 1), else 0.
+
+namespace {
+
+// Rows of digit products (each at most 81) that a 16-bit column sum holds
+// before it is folded into the 32-bit one: narrow sums make the inner loop
+// twice as wide per instruction. No accepted numeral needs a second block.
+constexpr int32_t kRowsPerBlock = UINT16_MAX / ((kBase - 1) * (kBase - 1));
+
+// sums[i + k + 1] += a[i] x b[k]: column sums of the product, most significant first.
+void AccumulateColumns(const int8_t* a, const int32_t aCount, const int8_t* b, const int32_t bCount,
+                       uint32_t* sums) {
+  uint16_t right[kAllDigits];
+  std::copy_n(b, bCount, right);
+  uint16_t block[2 * kAllDigits];
+  const int32_t columns = aCount + bCount;
+  for (int32_t first = 0; first < aCount; first += kRowsPerBlock) {
+    std::fill_n(block, columns, 0);
+    const int32_t last = std::min(first + kRowsPerBlock, aCount);
+    for (int32_t i = first; i < last; ++i) {
+      const auto digit = static_cast<uint16_t>(a[i]);
+      if (digit == 0) continue;
+      uint16_t* column = block + i + 1;
+      for (int32_t k = 0; k < bCount; ++k) column[k] = static_cast<uint16_t>(column[k] + digit * right[k]);
+    }
+    for (int32_t j = 0; j < columns; ++j) sums[j] += block[j];
+  }
+}
+
+}  // namespace
 
 void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   int8_t a[kAllDigits];
@@ -416,23 +445,15 @@ void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   if (IsZeroForm(a, aCount) || IsZeroForm(b, bCount)) {
     result->intCount = bCount > 0 && bCount - 1 + aCount >= 1 ? 1 : 0;
   } else {
-    // Column sums, most significant first: a[i] x b[k] lands in column i + k + 1.
     const int32_t columns = aCount + bCount;
-    int32_t sums[2 * kAllDigits];
-    std::memset(sums, 0, sizeof sums[0] * static_cast<size_t>(columns));
-    int32_t wide[kAllDigits];
-    for (int32_t k = 0; k < bCount; ++k) wide[k] = b[k];
-    for (int32_t i = 0; i < aCount; ++i) {
-      const int32_t digit = a[i];
-      if (digit == 0) continue;
-      int32_t* column = sums + i + 1;
-      for (int32_t k = 0; k < bCount; ++k) column[k] += digit * wide[k];
-    }
+    uint32_t sums[2 * kAllDigits];
+    std::fill_n(sums, columns, 0);
+    AccumulateColumns(a, aCount, b, bCount, sums);
     // Carry from the lowest column up, writing integer digits units first.
     const int32_t intCount = std::min(columns, kIntCapacity);
-    int32_t carry = 0;
+    uint32_t carry = 0;
     for (int32_t j = 0; j < intCount; ++j) {
-      const int32_t value = sums[columns - 1 - j] + carry;
+      const uint32_t value = sums[columns - 1 - j] + carry;
       carry = value / kBase;
       result->intDigits[j] = static_cast<int8_t>(value - carry * kBase);
     }
@@ -473,42 +494,48 @@ namespace {
 // by far less than 1: it is within 1 of R / B'.
 constexpr int32_t kEstimateDigits = 8;
 
+// One position of the remainder or the quotient. By the bound above every
+// position fits in 16 bits (|value| <= 22869), and narrow positions make
+// taking a multiple off R twice as wide per instruction. Sums of positions are
+// formed in 32 bits before they are stored.
+using Position = int16_t;
+
 struct LongDivision {
-  int32_t remainder[1 + kAllDigits + kQuotientDigits];  // R from position `start` on
-  int32_t divisor[kAllDigits];                         // B, most significant first
-  int32_t divisorCount;                                // digits of B
-  int32_t n;                                           // digits of the aligned forms
-  int32_t quotient[kQuotientDigits];                   // estimated digits, any sign
+  Position remainder[1 + kAllDigits + kQuotientDigits];  // R, then the zeros brought down
+  Position divisor[kAllDigits];                          // B, most significant first
+  int32_t divisorCount;                                  // digits of B
+  int32_t n;                                             // digits of the aligned forms
+  Position quotient[kQuotientDigits];                    // estimated digits, any sign
 };
 
 // Floor of a / b for b > 0, for either sign of a.
 int64_t FloorDivide(const int64_t a, const int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
-int64_t LeadingValue(const int32_t* positions, const int32_t count) {
+int64_t LeadingValue(const Position* positions, const int32_t count) {
   int64_t value = 0;
   for (int32_t k = 0; k < count; ++k) value = value * kBase + positions[k];
   return value;
 }
 
 // R -= digit x B' over the positions where B' has digits (its zeros below take nothing).
-void SubtractMultiple(int32_t* r, const int32_t* divisor, const int32_t count, const int32_t digit) {
-  for (int32_t i = 0; i < count; ++i) r[i + 1] -= digit * divisor[i];
+void SubtractMultiple(Position* r, const Position* divisor, const int32_t count, const Position digit) {
+  for (int32_t i = 0; i < count; ++i) r[i + 1] = static_cast<Position>(r[i + 1] - digit * divisor[i]);
 }
 
 // Rewrites positions[0..count) as ordinary digits 0 to 9, carrying from the
 // last; returns what is carried out of the first (the value's multiple of 10^count).
-int32_t CarryToDigits(int32_t* positions, const int32_t count) {
+int32_t CarryToDigits(Position* positions, const int32_t count) {
   int32_t carry = 0;
   for (int32_t i = count - 1; i >= 0; --i) {
     const int32_t value = positions[i] + carry;
     carry = static_cast<int32_t>(FloorDivide(value, kBase));
-    positions[i] = value - carry * kBase;
+    positions[i] = static_cast<Position>(value - carry * kBase);
   }
   return carry;
 }
 
 // Compares the remainder's ordinary digits r[1..n] (r[0] already 0) with B'.
-int32_t CompareWithDivisor(const LongDivision* division, const int32_t* r) {
+int32_t CompareWithDivisor(const LongDivision* division, const Position* r) {
   for (int32_t i = 0; i < division->n; ++i) {
     const int32_t d = i < division->divisorCount ? division->divisor[i] : 0;
     if (r[i + 1] != d) return r[i + 1] < d ? -1 : 1;
@@ -517,21 +544,23 @@ int32_t CompareWithDivisor(const LongDivision* division, const int32_t* r) {
 }
 
 // r[0..n] += sign x B', then carried into ordinary digits with r[0] the top.
-void AddDivisor(const LongDivision* division, int32_t* r, const int32_t sign) {
-  for (int32_t i = 0; i < division->divisorCount; ++i) r[i + 1] += sign * division->divisor[i];
-  r[0] += CarryToDigits(r + 1, division->n);
+void AddDivisor(const LongDivision* division, Position* r, const int32_t sign) {
+  for (int32_t i = 0; i < division->divisorCount; ++i) {
+    r[i + 1] = static_cast<Position>(r[i + 1] + sign * division->divisor[i]);
+  }
+  r[0] = static_cast<Position>(r[0] + CarryToDigits(r + 1, division->n));
 }
 
 void EstimateQuotient(LongDivision* division) {
   const int32_t used = std::min(division->divisorCount, kEstimateDigits);
   const int64_t divisorTop = LeadingValue(division->divisor, used);
-  int32_t* r = division->remainder;
+  Position* r = division->remainder;
   for (int32_t j = 0; j < kQuotientDigits; ++j, ++r) {
-    const auto digit = static_cast<int32_t>(FloorDivide(LeadingValue(r, used + 1), divisorTop));
+    const auto digit = static_cast<Position>(FloorDivide(LeadingValue(r, used + 1), divisorTop));
     SubtractMultiple(r, division->divisor, division->divisorCount, digit);
     division->quotient[j] = digit;
     if (j + 1 < kQuotientDigits) {
-      r[1] += kBase * r[0];  // R x 10: the window moves onto the next position
+      r[1] = static_cast<Position>(r[1] + kBase * r[0]);  // R x 10: the window moves onto the next position
       r[0] = 0;
     }
   }
@@ -540,9 +569,9 @@ void EstimateQuotient(LongDivision* division) {
 // Brings the last remainder into [0, B') by moving the quotient by whole
 // units, then carries the quotient into ordinary digits.
 void CorrectQuotient(LongDivision* division) {
-  int32_t* r = division->remainder + kQuotientDigits - 1;
-  r[0] += CarryToDigits(r + 1, division->n);
-  int32_t* last = &division->quotient[kQuotientDigits - 1];
+  Position* r = division->remainder + kQuotientDigits - 1;
+  r[0] = static_cast<Position>(r[0] + CarryToDigits(r + 1, division->n));
+  Position* last = &division->quotient[kQuotientDigits - 1];
   while (r[0] < 0) {
     --*last;
     AddDivisor(division, r, 1);
@@ -577,7 +606,7 @@ void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   EstimateQuotient(&division);
   CorrectQuotient(&division);
 
-  for (const int32_t digit : division.quotient) AppendFracDigit(result, static_cast<int8_t>(digit));
+  for (const Position digit : division.quotient) AppendFracDigit(result, static_cast<int8_t>(digit));
   MoveFloatPoint(result, 1);
   MoveFloatPoint(result, right->fracCount - left->fracCount + aCount - bCount);
   if (left->isNegative != right->isNegative) result->isNegative = 1;
