@@ -491,8 +491,9 @@ namespace {
 // so the estimate is exactly floor(R / B'). Otherwise B's leading part is at
 // least 10^(kEstimateDigits-1) and every position of R stays within
 // +-(9 + kQuotientDigits x 20 x 9), so R's lower positions move the estimate
-// by far less than 1: it is within 1 of R / B'.
-constexpr int32_t kEstimateDigits = 8;
+// by at most 2541 / 10^5 + 20 / 10^5 < 1: it is within 1 of R / B'. The
+// leading value stays below 3 x 10^7, so the estimate is a 32-bit division.
+constexpr int32_t kEstimateDigits = 6;
 
 // One position of the remainder or the quotient. By the bound above every
 // position fits in 16 bits (|value| <= 22869), and narrow positions make
@@ -500,26 +501,36 @@ constexpr int32_t kEstimateDigits = 8;
 // formed in 32 bits before they are stored.
 using Position = int16_t;
 
+// Taking a multiple off R runs over whole groups of this many positions, the
+// divisor padded with zeros: a zero takes nothing off, and fixed-size groups
+// compile to one vector instruction each, with no tail loop.
+constexpr int32_t kGroup = 8;
+
 struct LongDivision {
-  Position remainder[1 + kAllDigits + kQuotientDigits];  // R, then the zeros brought down
-  Position divisor[kAllDigits];                          // B, most significant first
+  Position remainder[1 + kAllDigits + kQuotientDigits + kGroup];  // R, then the zeros brought down
+  Position divisor[kAllDigits + kGroup];                          // B, most significant first, zeros after
   int32_t divisorCount;                                  // digits of B
   int32_t n;                                             // digits of the aligned forms
   Position quotient[kQuotientDigits];                    // estimated digits, any sign
 };
 
 // Floor of a / b for b > 0, for either sign of a.
-int64_t FloorDivide(const int64_t a, const int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+int32_t FloorDivide(const int32_t a, const int32_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
-int64_t LeadingValue(const Position* positions, const int32_t count) {
-  int64_t value = 0;
+int32_t LeadingValue(const Position* positions, const int32_t count) {
+  int32_t value = 0;
   for (int32_t k = 0; k < count; ++k) value = value * kBase + positions[k];
   return value;
 }
 
-// R -= digit x B' over the positions where B' has digits (its zeros below take nothing).
+// R -= digit x B' over the positions where B' has digits (its zeros below take
+// nothing), in whole groups.
 void SubtractMultiple(Position* r, const Position* divisor, const int32_t count, const Position digit) {
-  for (int32_t i = 0; i < count; ++i) r[i + 1] = static_cast<Position>(r[i + 1] - digit * divisor[i]);
+  for (int32_t group = 0; group < count; group += kGroup) {
+    Position* target = r + 1 + group;
+    const Position* source = divisor + group;
+    for (int32_t i = 0; i < kGroup; ++i) target[i] = static_cast<Position>(target[i] - digit * source[i]);
+  }
 }
 
 // Rewrites positions[0..count) as ordinary digits 0 to 9, carrying from the
@@ -528,7 +539,7 @@ int32_t CarryToDigits(Position* positions, const int32_t count) {
   int32_t carry = 0;
   for (int32_t i = count - 1; i >= 0; --i) {
     const int32_t value = positions[i] + carry;
-    carry = static_cast<int32_t>(FloorDivide(value, kBase));
+    carry = FloorDivide(value, kBase);
     positions[i] = static_cast<Position>(value - carry * kBase);
   }
   return carry;
@@ -553,13 +564,18 @@ void AddDivisor(const LongDivision* division, Position* r, const int32_t sign) {
 
 void EstimateQuotient(LongDivision* division) {
   const int32_t used = std::min(division->divisorCount, kEstimateDigits);
-  const int64_t divisorTop = LeadingValue(division->divisor, used);
+  const int32_t divisorTop = LeadingValue(division->divisor, used);
   Position* r = division->remainder;
+  // The value of R's leading used + 1 positions. Taking digit x B' off R takes
+  // digit x divisorTop off it, and moving the window makes it ten times that
+  // plus the next position: the same value summed afresh, at constant cost.
+  int32_t top = LeadingValue(r, used + 1);
   for (int32_t j = 0; j < kQuotientDigits; ++j, ++r) {
-    const auto digit = static_cast<Position>(FloorDivide(LeadingValue(r, used + 1), divisorTop));
+    const auto digit = static_cast<Position>(FloorDivide(top, divisorTop));
     SubtractMultiple(r, division->divisor, division->divisorCount, digit);
     division->quotient[j] = digit;
     if (j + 1 < kQuotientDigits) {
+      top = kBase * (top - digit * divisorTop) + r[used + 1];
       r[1] = static_cast<Position>(r[1] + kBase * r[0]);  // R x 10: the window moves onto the next position
       r[0] = 0;
     }
@@ -600,9 +616,10 @@ void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   LongDivision division;
   division.n = std::max(aCount, bCount);
   division.divisorCount = bCount;
-  std::fill_n(division.remainder, 1 + division.n + kQuotientDigits, 0);
+  std::fill_n(division.remainder, 1 + division.n + kQuotientDigits + kGroup, 0);
   std::copy_n(a, aCount, division.remainder + 1);
   std::copy_n(b, bCount, division.divisor);
+  std::fill_n(division.divisor + bCount, kGroup, 0);
   EstimateQuotient(&division);
   CorrectQuotient(&division);
 
