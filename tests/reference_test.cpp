@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int kRecords = 400;
+constexpr int kRecords = 2000;
 
 ::DxNumber RandomRecord(std::mt19937* rng, const bool normalised) {
   std::uniform_int_distribution<int32_t> pick(0, 99);
