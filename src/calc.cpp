@@ -9,6 +9,8 @@
 #include <cstring>
 #include <string>
 
+#include <unistd.h>
+
 #include "ravur.h"
 
 namespace {
@@ -20,6 +22,7 @@ constexpr int kExitRefused = 1;
 constexpr int kExitFailure = 2;
 // A refused token is named by at most this many of its first bytes.
 constexpr size_t kShownTokenBytes = 40;
+constexpr size_t kOutputBufferBytes = 1 << 16;
 
 struct Heading {
   const char* text;
@@ -127,7 +130,15 @@ bool PrintResults(const Token* left, const Token* right) {
   return true;
 }
 
+// Output to a pipe or a file goes out in large blocks; a terminal keeps its
+// line buffering so that the prompt shows before the program waits for input.
+void BufferOutput() {
+  static char buffer[kOutputBufferBytes];
+  if (!isatty(fileno(stdout))) std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+}
+
 int Run() {
+  BufferOutput();
   int status = kExitComputed;
   Token left;
   Token right;
