@@ -63,8 +63,7 @@ NumeralStatus Classify(const std::string& text, Shape* shape) {
 
   std::string intDigits = text.substr(intBegin, intLength);
   std::string fracDigits = text.substr(fracBegin, fracLength);
-  intDigits.erase(0, intDigits.find_first_not_of('0') == std::string::npos ? intDigits.size()
-                                                                          : intDigits.find_first_not_of('0'));
+  intDigits.erase(0, intDigits.find_first_not_of('0'));  // all of it when all zeros
   const size_t lastNonZero = fracDigits.find_last_not_of('0');
   fracDigits.resize(lastNonZero == std::string::npos ? 0 : lastNonZero + 1);
   shape->negative = negative && !(intDigits.empty() && fracDigits.empty());
