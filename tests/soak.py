@@ -1,6 +1,6 @@
 """Soak: many pairs through one calc process, in flat memory and without leaks.
 
-Full size (about a minute; not run by CTest):
+Full size (a few seconds on a release build; not run by CTest):
     python3 tests/soak.py build/calc --pairs 1000000
 CTest runs a short one (--pairs 20000).
 
