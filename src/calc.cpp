@@ -100,6 +100,8 @@ void Complain(const std::string& message) {
   std::fprintf(stderr, "%s: %s\n", kProgram, message.c_str());
 }
 
+bool Accepted(const Token* token) { return NumeralScanStatus(&token->scan) == NumeralStatus::kAccepted; }
+
 // Why the token is refused, as its line on standard error; empty when it is an
 // accepted numeral.
 std::string Refusal(const Token* token) {
@@ -171,8 +173,8 @@ int Run() {
   Token right;
   std::puts(kPrompt);
   while (ReadToken(&input, &left)) {
-    owed.refusal = Refusal(&left);
-    const bool leftAccepted = owed.refusal.empty();
+    const bool leftAccepted = Accepted(&left);
+    if (!leftAccepted) owed.refusal = Refusal(&left);
     if (!ReadToken(&input, &right)) {
       // A lone token is named once, for being alone, unless its refusal
       // already went out while calc waited for more input.
@@ -182,9 +184,9 @@ int Run() {
       break;
     }
     PayRefusal(&owed);
-    const std::string rightRefusal = Refusal(&right);
-    if (!rightRefusal.empty()) Complain(rightRefusal);
-    if (leftAccepted && rightRefusal.empty()) {
+    const bool rightAccepted = Accepted(&right);
+    if (!rightAccepted) Complain(Refusal(&right));
+    if (leftAccepted && rightAccepted) {
       if (!PrintResults(&left, &right)) {
         Complain("out of memory");
         return kExitFailure;
