@@ -156,8 +156,9 @@ bool PrintResults(const Token* left, const Token* right) {
   return true;
 }
 
-// Output to a pipe or a file goes out in large blocks; a terminal keeps its
-// line buffering so that the prompt shows before the program waits for input.
+// Output to a pipe or a file goes out in large blocks, and PayBeforeWait
+// flushes it whenever calc is about to wait for input; a terminal keeps its
+// line buffering.
 void BufferOutput() {
   static char buffer[kOutputBufferBytes];
   if (!isatty(fileno(stdout))) std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);

@@ -31,10 +31,11 @@ struct Input {
   const char* end;
 };
 
-// Prepares reading from the descriptor; line editing is used only when it is a
-// terminal (libedit is not touched otherwise). Editor output goes to standard
-// output when that is a terminal, else straight to the input's terminal, so
-// nothing of it reaches a redirected standard output.
+// Prepares reading from the descriptor. Line editing is used only when it is
+// standard input and a terminal; libedit is not touched otherwise. The
+// editor's output goes to standard output when that is a terminal too, else
+// straight to the input's terminal (or standard error), so none of it reaches
+// a redirected standard output.
 void OpenInput(Input* input, int fd, WaitHook beforeWait, void* waitContext);
 
 // Makes at least one more byte available; false at end of input or on a read
