@@ -39,17 +39,19 @@ def read_for(fd, size, drain=()):
     """Up to `size` bytes from fd, as soon as they come or until WAIT seconds
     pass; the descriptors in `drain` (a terminal's echo) are read and dropped
     meanwhile, and returned as bytes too."""
-    got, dropped, deadline = b"", b"", time.monotonic() + WAIT
+    got, dropped, deadline, drain = b"", b"", time.monotonic() + WAIT, list(drain)
     while len(got) < size and time.monotonic() < deadline:
         ready, _, _ = select.select([fd, *drain], [], [], 0.05)
-        for r in ready:
-            chunk = os.read(r, size - len(got) if r == fd else 4096)
-            if r == fd and not chunk:
-                return got, dropped
-            if r == fd:
-                got += chunk
-            else:
-                dropped += chunk
+        if fd in ready:
+            chunk = os.read(fd, size - len(got))
+            if not chunk:
+                break
+            got += chunk
+        for r in set(ready) & set(drain):
+            try:
+                dropped += os.read(r, 4096)
+            except OSError:  # a terminal whose last user has gone (EIO)
+                drain.remove(r)
     return got, dropped
 
 
