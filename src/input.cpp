@@ -41,6 +41,7 @@ size_t ReadBlock(Input* input, const size_t offset) {
     if (count > 0) return static_cast<size_t>(count);
     if (count == 0) break;
     if (errno == EAGAIN || errno == EWOULDBLOCK) {
+      input->beforeWait(input->waitContext);
       AwaitReadable(input->fd);
     } else if (errno != EINTR) {
       input->error = errno;
