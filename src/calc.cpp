@@ -2,7 +2,8 @@
 // their exact sum, difference and product and their quotient cut to 127 digits.
 //
 // Exit status: 0 when every pair was computed; 1 when a token was refused or a
-// numeral was left without its pair; 2 when reading, writing or memory failed.
+// numeral was left without its pair; 2 when reading, writing or memory failed,
+// or the command line was not understood.
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +12,7 @@
 
 #include <unistd.h>
 
+#include "input.h"
 #include "ravur.h"
 
 namespace {
@@ -20,6 +22,7 @@ constexpr char kProgram[] = "calc";
 constexpr int kExitComputed = 0;
 constexpr int kExitRefused = 1;
 constexpr int kExitFailure = 2;
+constexpr int kExitUsage = 2;
 // A refused token is named by at most this many of its first bytes.
 constexpr size_t kShownTokenBytes = 40;
 constexpr size_t kOutputBufferBytes = 1 << 16;
@@ -49,18 +52,15 @@ bool IsSeparator(const int c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-// The single-threaded driver reads without the stream's lock (POSIX).
-int NextByte(std::FILE* in) { return getc_unlocked(in); }
-
 // Reads the next token; false at end of input with no token begun.
-bool ReadToken(std::FILE* in, Token* token) {
+bool ReadToken(Input* in, Token* token) {
   int c = NextByte(in);
-  while (c != EOF && IsSeparator(c)) c = NextByte(in);
-  if (c == EOF) return false;
+  while (c != kEndOfInput && IsSeparator(c)) c = NextByte(in);
+  if (c == kEndOfInput) return false;
   token->text.clear();
   token->length = 0;
   StartNumeralScan(&token->scan);
-  for (; c != EOF && !IsSeparator(c); c = NextByte(in)) {
+  for (; c != kEndOfInput && !IsSeparator(c); c = NextByte(in)) {
     const char byte = static_cast<char>(c);
     ScanNumeralChar(&token->scan, byte);
     if (token->length <= static_cast<size_t>(kMaxNumeralLength)) token->text.push_back(byte);
@@ -69,12 +69,13 @@ bool ReadToken(std::FILE* in, Token* token) {
   return true;
 }
 
-// The token's first bytes, quoted, with anything unprintable escaped.
-std::string ShownToken(const Token* token) {
+// The first bytes of a text of `length` bytes (at least those first ones are
+// at `bytes`), quoted, with anything unprintable escaped.
+std::string Shown(const char* bytes, const size_t length) {
   std::string shown = "\"";
-  const size_t count = token->length < kShownTokenBytes ? token->length : kShownTokenBytes;
+  const size_t count = length < kShownTokenBytes ? length : kShownTokenBytes;
   for (size_t i = 0; i < count; ++i) {
-    const auto byte = static_cast<unsigned char>(token->text[i]);
+    const auto byte = static_cast<unsigned char>(bytes[i]);
     if (byte == '"' || byte == '\\') {
       shown += '\\';
       shown += static_cast<char>(byte);
@@ -86,9 +87,11 @@ std::string ShownToken(const Token* token) {
       shown += static_cast<char>(byte);
     }
   }
-  if (token->length > count) shown += "...";
+  if (length > count) shown += "...";
   return shown + "\"";
 }
+
+std::string ShownToken(const Token* token) { return Shown(token->text.data(), token->length); }
 
 // Error lines go after whatever results are still buffered, so that a
 // combined stream reads in order.
@@ -97,12 +100,15 @@ void Complain(const std::string& message) {
   std::fprintf(stderr, "%s: %s\n", kProgram, message.c_str());
 }
 
-// Reports the token on standard error unless it is an accepted numeral.
-bool AcceptToken(const Token* token) {
+bool Accepted(const Token* token) { return NumeralScanStatus(&token->scan) == NumeralStatus::kAccepted; }
+
+// Why the token is refused, as its line on standard error; empty when it is an
+// accepted numeral.
+std::string Refusal(const Token* token) {
   std::string why;
   switch (NumeralScanStatus(&token->scan)) {
     case NumeralStatus::kAccepted:
-      return true;
+      return why;
     case NumeralStatus::kNotANumber:
       why = " is not a decimal number";
       break;
@@ -113,8 +119,28 @@ bool AcceptToken(const Token* token) {
       why = ": more than " + std::to_string(kMaxNumeralDigits) + " digits after the point";
       break;
   }
-  Complain(ShownToken(token) + why);
-  return false;
+  return ShownToken(token) + why;
+}
+
+// What the driver owes its readers before it may wait for input: the results
+// buffered on standard output, and the refusal of a pair's first token, which
+// is thus named before calc waits for its partner (or, when the partner is
+// already there, once it is read, in the same place on standard error).
+struct Owed {
+  std::string refusal;  // empty when nothing is owed on standard error
+};
+
+void PayRefusal(Owed* owed) {
+  if (owed->refusal.empty()) return;
+  Complain(owed->refusal);
+  owed->refusal.clear();
+}
+
+// The input's wait hook: a reader driving calc through pipes gets every
+// complete pair's results and the prompt after them before calc waits.
+void PayBeforeWait(void* context) {
+  PayRefusal(static_cast<Owed*>(context));
+  std::fflush(stdout);
 }
 
 // Prints the four headed results; false if memory ran out.
@@ -130,8 +156,9 @@ bool PrintResults(const Token* left, const Token* right) {
   return true;
 }
 
-// Output to a pipe or a file goes out in large blocks; a terminal keeps its
-// line buffering so that the prompt shows before the program waits for input.
+// Output to a pipe or a file goes out in large blocks, and PayBeforeWait
+// flushes it whenever calc is about to wait for input; a terminal keeps its
+// line buffering.
 void BufferOutput() {
   static char buffer[kOutputBufferBytes];
   if (!isatty(fileno(stdout))) std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
@@ -139,18 +166,27 @@ void BufferOutput() {
 
 int Run() {
   BufferOutput();
+  Owed owed;
+  Input input;
+  OpenInput(&input, STDIN_FILENO, PayBeforeWait, &owed);
   int status = kExitComputed;
   Token left;
   Token right;
   std::puts(kPrompt);
-  while (ReadToken(stdin, &left)) {
-    if (!ReadToken(stdin, &right)) {
+  while (ReadToken(&input, &left)) {
+    const bool leftAccepted = Accepted(&left);
+    if (!leftAccepted) owed.refusal = Refusal(&left);
+    if (!ReadToken(&input, &right)) {
+      // A lone token is named once, for being alone, unless its refusal
+      // already went out while calc waited for more input.
+      owed.refusal.clear();
       Complain(ShownToken(&left) + " has no second number to pair with; input ended");
       status = kExitRefused;
       break;
     }
-    const bool leftAccepted = AcceptToken(&left);
-    const bool rightAccepted = AcceptToken(&right);
+    PayRefusal(&owed);
+    const bool rightAccepted = Accepted(&right);
+    if (!rightAccepted) Complain(Refusal(&right));
     if (leftAccepted && rightAccepted) {
       if (!PrintResults(&left, &right)) {
         Complain("out of memory");
@@ -161,8 +197,8 @@ int Run() {
     }
     std::puts(kPrompt);
   }
-  if (std::ferror(stdin)) {
-    Complain(std::string("cannot read standard input: ") + std::strerror(errno));
+  if (input.error != 0) {
+    Complain(std::string("cannot read standard input: ") + std::strerror(input.error));
     return kExitFailure;
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
@@ -172,6 +208,53 @@ int Run() {
   return status;
 }
 
+constexpr char kUsage[] =
+    "Usage: calc [-h | --help | --version]\n"
+    "\n"
+    "Reads signed decimal numbers from standard input two at a time and, for\n"
+    "every pair, prints their exact sum, difference and product and their\n"
+    "quotient cut (not rounded) to 127 digits, each under a heading of its own,\n"
+    "then prompts for the next pair. Input ends with end of file (Ctrl-D).\n"
+    "\n"
+    "Input: tokens separated by spaces, tabs or line ends, taken in pairs. A\n"
+    "numeral is an optional sign, at most 255 digits, and optionally a point\n"
+    "and at most 255 digits: 12, -0.5, +3.25, 5. and .5 are numerals. A refused\n"
+    "token is named on standard error and its pair is skipped. At a terminal,\n"
+    "lines can be edited, and earlier lines recalled with the Up arrow.\n"
+    "\n"
+    "Output: the prompt line, then for every pair four headed results, each on\n"
+    "the line after its heading; results come out as soon as a pair is read.\n"
+    "\n"
+    "Exit status: 0 every pair was computed; 1 a token was refused or left\n"
+    "without a partner; 2 input could not be read, output could not be\n"
+    "written, memory ran out, or the command line was not understood.\n"
+    "\n"
+    "Example: printf '1 2\\n0.5 0.5\\n' | calc\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help  print this help and exit\n"
+    "  --version   print the version and exit\n";
+
+// Prints a text on standard output for an option that answers and exits.
+int Answer(const char* text) {
+  std::fputs(text, stdout);
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitComputed : kExitFailure;
+}
+
+bool IsHelp(const char* argument) { return std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0; }
+bool IsVersion(const char* argument) { return std::strcmp(argument, "--version") == 0; }
+
+// calc takes no argument but one of those that answer a question and exit.
+int RunCommandLine(const int argc, char** argv) {
+  const char* first = argv[1];
+  const bool known = IsHelp(first) || IsVersion(first);
+  if (known && argc == 2) return Answer(IsHelp(first) ? kUsage : "calc " CALC_VERSION "\n");
+  const char* refused = known ? argv[2] : first;
+  std::fprintf(stderr, "%s: unrecognized argument %s; see calc --help\n", kProgram,
+               Shown(refused, std::strlen(refused)).c_str());
+  return kExitUsage;
+}
+
 }  // namespace
 
-int main() { return Run(); }
+int main(int argc, char** argv) { return argc > 1 ? RunCommandLine(argc, argv) : Run(); }
