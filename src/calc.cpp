@@ -4,6 +4,7 @@
 // Exit status: 0 when every pair was computed; 1 when a token was refused or a
 // numeral was left without its pair; 2 when reading, writing or memory failed,
 // or the command line was not understood.
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -27,45 +28,68 @@ constexpr int kExitUsage = 2;
 constexpr size_t kShownTokenBytes = 40;
 constexpr size_t kOutputBufferBytes = 1 << 16;
 
+// A heading and its line end, then the result of its operation on a line.
 struct Heading {
-  const char* text;
+  const char* line;
   DxOperation operation;
 };
 constexpr Heading kHeadings[] = {
-    {"The result of addition:", DxAdd},
-    {"The result of subtration:", DxSubtract},
-    {"The result of multiplication:", DxMultiply},
-    {"The result of divide:", DxDivide},
+    {"The result of addition:\n", DxAdd},
+    {"The result of subtration:\n", DxSubtract},
+    {"The result of multiplication:\n", DxMultiply},
+    {"The result of divide:\n", DxDivide},
 };
 
-// One whitespace-separated token. Only its first kMaxNumeralLength + 1 bytes
-// are kept: enough to hold any accepted numeral whole and to name any refused
-// one, so a token of any length costs bounded memory. The scan judges all of it.
+// One whitespace-separated token. Only its first kKeptTokenBytes bytes are
+// kept, zero-terminated: enough to hold any accepted numeral whole and to name
+// any refused one, so a token of any length costs bounded memory. The scan
+// judges all of it.
+constexpr size_t kKeptTokenBytes = kMaxNumeralLength + 1;
 struct Token {
-  std::string text;
-  size_t length;
+  char text[kKeptTokenBytes + 1];
+  size_t length;  // of the whole token, kept or not
   NumeralScan scan;
 };
 
 // The same bytes the "%s" conversion skips.
-bool IsSeparator(const int c) {
+bool IsSeparator(const char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-// Reads the next token; false at end of input with no token begun.
+// Moves past separators; false at end of input.
+bool SkipSeparators(Input* in) {
+  for (;;) {
+    while (in->next != in->end && IsSeparator(*in->next)) ++in->next;
+    if (in->next != in->end) return true;
+    if (!FillInput(in)) return false;
+  }
+}
+
+// Scans and keeps the token's bytes in [begin, stop), a piece of the input
+// buffer.
+void TakePiece(Token* token, const char* begin, const char* stop) {
+  const auto count = static_cast<size_t>(stop - begin);
+  ScanNumeralText(&token->scan, begin, count);
+  if (token->length < kKeptTokenBytes) {
+    std::memcpy(token->text + token->length, begin, std::min(count, kKeptTokenBytes - token->length));
+  }
+  token->length += count;
+}
+
+// Reads the next token; false at end of input with no token begun. The token
+// is taken a buffered piece at a time: a piece ends at a separator or at the
+// end of what has been read so far.
 bool ReadToken(Input* in, Token* token) {
-  int c = NextByte(in);
-  while (c != kEndOfInput && IsSeparator(c)) c = NextByte(in);
-  if (c == kEndOfInput) return false;
-  token->text.clear();
+  if (!SkipSeparators(in)) return false;
   token->length = 0;
   StartNumeralScan(&token->scan);
-  for (; c != kEndOfInput && !IsSeparator(c); c = NextByte(in)) {
-    const char byte = static_cast<char>(c);
-    ScanNumeralChar(&token->scan, byte);
-    if (token->length <= static_cast<size_t>(kMaxNumeralLength)) token->text.push_back(byte);
-    ++token->length;
-  }
+  do {
+    const char* stop = in->next;
+    while (stop != in->end && !IsSeparator(*stop)) ++stop;
+    TakePiece(token, in->next, stop);
+    in->next = stop;
+  } while (in->next == in->end && FillInput(in));
+  token->text[std::min(token->length, kKeptTokenBytes)] = '\0';
   return true;
 }
 
@@ -91,7 +115,7 @@ std::string Shown(const char* bytes, const size_t length) {
   return shown + "\"";
 }
 
-std::string ShownToken(const Token* token) { return Shown(token->text.data(), token->length); }
+std::string ShownToken(const Token* token) { return Shown(token->text, token->length); }
 
 // Error lines go after whatever results are still buffered, so that a
 // combined stream reads in order.
@@ -143,15 +167,17 @@ void PayBeforeWait(void* context) {
   std::fflush(stdout);
 }
 
+// Writes bytes to standard output; the driver is its only user.
+void Emit(const char* bytes, const size_t count) { fwrite_unlocked(bytes, 1, count, stdout); }
+
 // Prints the four headed results; false if memory ran out.
 bool PrintResults(const Token* left, const Token* right) {
   for (const Heading& heading : kHeadings) {
-    const char* text = Result(left->text.c_str(), right->text.c_str(), heading.operation);
+    const char* text = Result(left->text, right->text, heading.operation);
     if (text == nullptr) return false;
-    std::fputs(heading.text, stdout);
-    std::putc('\n', stdout);
-    std::fputs(text, stdout);
-    std::putc('\n', stdout);
+    Emit(heading.line, std::strlen(heading.line));
+    Emit(text, std::strlen(text));
+    putc_unlocked('\n', stdout);
   }
   return true;
 }

@@ -100,10 +100,41 @@ NumeralStatus NumeralScanStatus(const NumeralScan* scan) {
   return NumeralStatus::kAccepted;
 }
 
+namespace {
+
+// Adds a run of digits to a count, stopping one past the limit as CountDigit does.
+void CountDigits(int32_t* count, const size_t run) {
+  *count = static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(*count) + run, kMaxNumeralDigits + 1));
+}
+
+size_t DigitRun(const char* text, const size_t length) {
+  size_t run = 0;
+  while (run < length && IsDigitChar(text[run])) ++run;
+  return run;
+}
+
+}  // namespace
+
+// The same steps as ScanNumeralChar on every byte, with each run of digits
+// counted in one go.
+void ScanNumeralText(NumeralScan* scan, const char* text, const size_t length) {
+  size_t i = 0;
+  while (i < length && scan->part != kRefused) {
+    if (scan->part == kSignPart) {
+      ScanNumeralChar(scan, text[i++]);
+      continue;
+    }
+    const size_t run = DigitRun(text + i, length - i);
+    CountDigits(scan->part == kIntPart ? &scan->intDigits : &scan->fracDigits, run);
+    i += run;
+    if (i < length) ScanNumeralChar(scan, text[i++]);
+  }
+}
+
 NumeralStatus CheckNumeral(const char* text, const size_t length) {
   NumeralScan scan;
   StartNumeralScan(&scan);
-  for (size_t i = 0; i < length; ++i) ScanNumeralChar(&scan, text[i]);
+  ScanNumeralText(&scan, text, length);
   return NumeralScanStatus(&scan);
 }
 

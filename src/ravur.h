@@ -93,6 +93,9 @@ struct NumeralScan {
 };
 void StartNumeralScan(NumeralScan* scan);
 void ScanNumeralChar(NumeralScan* scan, char c);
+// The same for `length` bytes in a row: a token that arrives in pieces is
+// judged piece by piece.
+void ScanNumeralText(NumeralScan* scan, const char* text, size_t length);
 NumeralStatus NumeralScanStatus(const NumeralScan* scan);
 // The whole check on a text of `length` bytes (a NUL byte is refused like any
 // other non-digit).
