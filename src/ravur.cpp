@@ -1,5 +1,7 @@
 #include "ravur.h"
 
+#include "limbs.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -399,42 +401,12 @@ bool IsZeroForm(const int8_t* digits, const int32_t count) { return count == 0 |
 
 // --- Multiplication ----------------------------------------------------------
 //
-// Long multiplication on the operands' integer forms, then the point moved back
-// by both operands' fraction lengths. The partial products are accumulated in
-// place, one column sum per product digit, and carried once: the same exact
-// integer the sum of shifted partial products gives. Its record shape is that
-// sum's too: the significant digits of a non-zero product; for a zero product,
+// Long multiplication on the operands' integer forms, gathered into limbs,
+// then the point moved back by both operands' fraction lengths. The record
+// holds the exact product with the shape the sum of shifted partial products
+// gives it: the significant digits of a non-zero product; for a zero product,
 // intCount 1 when some partial product had an integer digit (right form
 // length - 1 + left form length >= 1), else 0.
-
-namespace {
-
-// Rows of digit products (each at most 81) that a 16-bit column sum holds
-// before it is folded into the 32-bit one: narrow sums make the inner loop
-// twice as wide per instruction. No accepted numeral needs a second block.
-constexpr int32_t kRowsPerBlock = UINT16_MAX / ((kBase - 1) * (kBase - 1));
-
-// sums[i + k + 1] += a[i] x b[k]: column sums of the product, most significant first.
-void AccumulateColumns(const int8_t* a, const int32_t aCount, const int8_t* b, const int32_t bCount,
-                       uint32_t* sums) {
-  uint16_t right[kAllDigits];
-  std::copy_n(b, bCount, right);
-  uint16_t block[2 * kAllDigits];
-  const int32_t columns = aCount + bCount;
-  for (int32_t first = 0; first < aCount; first += kRowsPerBlock) {
-    std::fill_n(block, columns, 0);
-    const int32_t last = std::min(first + kRowsPerBlock, aCount);
-    for (int32_t i = first; i < last; ++i) {
-      const auto digit = static_cast<uint16_t>(a[i]);
-      if (digit == 0) continue;
-      uint16_t* column = block + i + 1;
-      for (int32_t k = 0; k < bCount; ++k) column[k] = static_cast<uint16_t>(column[k] + digit * right[k]);
-    }
-    for (int32_t j = 0; j < columns; ++j) sums[j] += block[j];
-  }
-}
-
-}  // namespace
 
 void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   int8_t a[kAllDigits];
@@ -445,18 +417,14 @@ void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   if (IsZeroForm(a, aCount) || IsZeroForm(b, bCount)) {
     result->intCount = bCount > 0 && bCount - 1 + aCount >= 1 ? 1 : 0;
   } else {
-    const int32_t columns = aCount + bCount;
-    uint32_t sums[2 * kAllDigits];
-    std::fill_n(sums, columns, 0);
-    AccumulateColumns(a, aCount, b, bCount, sums);
-    // Carry from the lowest column up, writing integer digits units first.
-    const int32_t intCount = std::min(columns, kIntCapacity);
-    uint32_t carry = 0;
-    for (int32_t j = 0; j < intCount; ++j) {
-      const uint32_t value = sums[columns - 1 - j] + carry;
-      carry = value / kBase;
-      result->intDigits[j] = static_cast<int8_t>(value - carry * kBase);
-    }
+    Limb aLimbs[kLimbCapacity];
+    Limb bLimbs[kLimbCapacity];
+    Limb product[2 * kLimbCapacity];
+    const int32_t aLimbCount = GatherLimbs(a, aCount, 0, aLimbs);
+    const int32_t bLimbCount = GatherLimbs(b, bCount, 0, bLimbs);
+    MultiplyLimbs(aLimbs, aLimbCount, bLimbs, bLimbCount, product);
+    const int32_t intCount = std::min(aCount + bCount, kIntCapacity);
+    SpreadLimbs(product, aLimbCount + bLimbCount, result->intDigits, intCount);
     result->intCount = intCount;
     AdjustBits(result);
   }
@@ -466,140 +434,20 @@ void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
 
 // --- Division ----------------------------------------------------------------
 //
-// Long division on the operands' integer forms A and B, aligned to the same
-// number of digits n (the shorter one gets zeros below), so that every quotient
-// digit is 0 to 9: the digits d0 d1 ... d126 are those of
-// floor(A' x 10^126 / B'), where A' and B' are the aligned forms, and the ones
-// after the last non-zero remainder are zeros. Gathered as 0.d0d1d2..., they
-// are shifted by 1 and by the point correction, and the shifts' normalisation
-// trims the trailing zeros: stopping as soon as a remainder reaches zero gives
-// the same record, so the loop always runs to kQuotientDigits.
+// Long division on the operands' integer forms A and B (aCount and bCount
+// digits), aligned to the same number of digits n (the shorter one gets zeros
+// below), so that every quotient digit is 0 to 9: the digits d0 d1 ... d126
+// are those of floor(A' x 10^126 / B'), where A' and B' are the aligned forms,
+// and the ones after the last non-zero remainder are zeros. Gathered as
+// 0.d0d1d2..., they are shifted by 1 and by the point correction, and the
+// shifts' normalisation trims the trailing zeros.
 //
-// The running remainder R is kept in decimal positions that may hold any
-// small signed value (its value is still sum r[i] x 10^(n-i)), so that taking
-// a multiple of B' off R is one independent operation per position, with no
-// borrow chain. Each quotient digit is estimated from R's and B's leading
-// positions; an estimate one off leaves R in [-B', 2B') instead of [0, B'),
-// which the next digit (then -11 to 20) absorbs. At the end the quotient digits and
-// the last remainder are carried into ordinary digits, and the quotient is
-// moved by the units that bring the remainder into [0, B'): the exact floor.
-
-namespace {
-
-// Leading positions read for an estimate. When B has no more digits than
-// this, the positions below it are never touched and still hold digits 0 to 9,
-// so the estimate is exactly floor(R / B'). Otherwise B's leading part is at
-// least 10^(kEstimateDigits-1) and every position of R stays within
-// +-(9 + kQuotientDigits x 20 x 9), so R's lower positions move the estimate
-// by at most 2541 / 10^5 + 20 / 10^5 < 1: it is within 1 of R / B'. The
-// leading value stays below 3 x 10^7, so the estimate is a 32-bit division.
-constexpr int32_t kEstimateDigits = 6;
-
-// One position of the remainder or the quotient. By the bound above every
-// position fits in 16 bits (|value| <= 22869), and narrow positions make
-// taking a multiple off R twice as wide per instruction. Sums of positions are
-// formed in 32 bits before they are stored.
-using Position = int16_t;
-
-// Taking a multiple off R runs over whole groups of this many positions, the
-// divisor padded with zeros: a zero takes nothing off, and fixed-size groups
-// compile to one vector instruction each, with no tail loop.
-constexpr int32_t kGroup = 8;
-
-struct LongDivision {
-  Position remainder[1 + kAllDigits + kQuotientDigits + kGroup];  // R, then the zeros brought down
-  Position divisor[kAllDigits + kGroup];                          // B, most significant first, zeros after
-  int32_t divisorCount;                                  // digits of B
-  int32_t n;                                             // digits of the aligned forms
-  Position quotient[kQuotientDigits];                    // estimated digits, any sign
-};
-
-// Floor of a / b for b > 0, for either sign of a.
-int32_t FloorDivide(const int32_t a, const int32_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
-
-int32_t LeadingValue(const Position* positions, const int32_t count) {
-  int32_t value = 0;
-  for (int32_t k = 0; k < count; ++k) value = value * kBase + positions[k];
-  return value;
-}
-
-// R -= digit x B' over the positions where B' has digits (its zeros below take
-// nothing), in whole groups.
-void SubtractMultiple(Position* r, const Position* divisor, const int32_t count, const Position digit) {
-  for (int32_t group = 0; group < count; group += kGroup) {
-    Position* target = r + 1 + group;
-    const Position* source = divisor + group;
-    for (int32_t i = 0; i < kGroup; ++i) target[i] = static_cast<Position>(target[i] - digit * source[i]);
-  }
-}
-
-// Rewrites positions[0..count) as ordinary digits 0 to 9, carrying from the
-// last; returns what is carried out of the first (the value's multiple of 10^count).
-int32_t CarryToDigits(Position* positions, const int32_t count) {
-  int32_t carry = 0;
-  for (int32_t i = count - 1; i >= 0; --i) {
-    const int32_t value = positions[i] + carry;
-    carry = FloorDivide(value, kBase);
-    positions[i] = static_cast<Position>(value - carry * kBase);
-  }
-  return carry;
-}
-
-// Compares the remainder's ordinary digits r[1..n] (r[0] already 0) with B'.
-int32_t CompareWithDivisor(const LongDivision* division, const Position* r) {
-  for (int32_t i = 0; i < division->n; ++i) {
-    const int32_t d = i < division->divisorCount ? division->divisor[i] : 0;
-    if (r[i + 1] != d) return r[i + 1] < d ? -1 : 1;
-  }
-  return 0;
-}
-
-// r[0..n] += sign x B', then carried into ordinary digits with r[0] the top.
-void AddDivisor(const LongDivision* division, Position* r, const int32_t sign) {
-  for (int32_t i = 0; i < division->divisorCount; ++i) {
-    r[i + 1] = static_cast<Position>(r[i + 1] + sign * division->divisor[i]);
-  }
-  r[0] = static_cast<Position>(r[0] + CarryToDigits(r + 1, division->n));
-}
-
-void EstimateQuotient(LongDivision* division) {
-  const int32_t used = std::min(division->divisorCount, kEstimateDigits);
-  const int32_t divisorTop = LeadingValue(division->divisor, used);
-  Position* r = division->remainder;
-  // The value of R's leading used + 1 positions. Taking digit x B' off R takes
-  // digit x divisorTop off it, and moving the window makes it ten times that
-  // plus the next position: the same value summed afresh, at constant cost.
-  int32_t top = LeadingValue(r, used + 1);
-  for (int32_t j = 0; j < kQuotientDigits; ++j, ++r) {
-    const auto digit = static_cast<Position>(FloorDivide(top, divisorTop));
-    SubtractMultiple(r, division->divisor, division->divisorCount, digit);
-    division->quotient[j] = digit;
-    if (j + 1 < kQuotientDigits) {
-      top = kBase * (top - digit * divisorTop) + r[used + 1];
-      r[1] = static_cast<Position>(r[1] + kBase * r[0]);  // R x 10: the window moves onto the next position
-      r[0] = 0;
-    }
-  }
-}
-
-// Brings the last remainder into [0, B') by moving the quotient by whole
-// units, then carries the quotient into ordinary digits.
-void CorrectQuotient(LongDivision* division) {
-  Position* r = division->remainder + kQuotientDigits - 1;
-  r[0] = static_cast<Position>(r[0] + CarryToDigits(r + 1, division->n));
-  Position* last = &division->quotient[kQuotientDigits - 1];
-  while (r[0] < 0) {
-    --*last;
-    AddDivisor(division, r, 1);
-  }
-  while (r[0] > 0 || CompareWithDivisor(division, r) >= 0) {
-    ++*last;
-    AddDivisor(division, r, -1);
-  }
-  CarryToDigits(division->quotient, kQuotientDigits);
-}
-
-}  // namespace
+// B's zeros below divide out of the floor: the same digits are
+// floor(A x 10^e / B) with e = kQuotientDigits - 1 + bCount - aCount, and for
+// e < 0 (a dividend of many more digits than the divisor) floor(A / 10^-e / B):
+// A's leading 126 + bCount digits over B. Either way the dividend has exactly
+// kQuotientDigits - 1 + bCount digits, and the quotient is below 10^127
+// because A' / B' < 10.
 
 void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   InitDxNumberToZero(result);
@@ -613,17 +461,18 @@ void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   int8_t b[kAllDigits];
   const int32_t aCount = IntegerForm(left, a);
   const int32_t bCount = IntegerForm(right, b);
-  LongDivision division;
-  division.n = std::max(aCount, bCount);
-  division.divisorCount = bCount;
-  std::fill_n(division.remainder, 1 + division.n + kQuotientDigits + kGroup, 0);
-  std::copy_n(a, aCount, division.remainder + 1);
-  std::copy_n(b, bCount, division.divisor);
-  std::fill_n(division.divisor + bCount, kGroup, 0);
-  EstimateQuotient(&division);
-  CorrectQuotient(&division);
+  const int32_t dividendDigits = kQuotientDigits - 1 + bCount;
+  Limb dividend[kLimbCapacity + 1];
+  Limb divisor[kLimbCapacity];
+  const int32_t dividendCount = GatherLimbs(a, std::min(aCount, dividendDigits),
+                                            std::max(dividendDigits - aCount, 0), dividend);
+  const int32_t divisorCount = GatherLimbs(b, bCount, 0, divisor);
+  Limb quotient[kLimbCapacity];
+  DivideLimbs(dividend, dividendCount, divisor, divisorCount, quotient);
+  int8_t digits[kQuotientDigits];  // least significant first
+  SpreadLimbs(quotient, dividendCount - divisorCount + 1, digits, kQuotientDigits);
 
-  for (const Position digit : division.quotient) AppendFracDigit(result, static_cast<int8_t>(digit));
+  for (int32_t k = kQuotientDigits - 1; k >= 0; --k) AppendFracDigit(result, digits[k]);
   MoveFloatPoint(result, 1);
   MoveFloatPoint(result, right->fracCount - left->fracCount + aCount - bCount);
   if (left->isNegative != right->isNegative) result->isNegative = 1;

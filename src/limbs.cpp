@@ -1,0 +1,166 @@
+#include "limbs.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr Limb kDecimal = 10;
+
+// 10^k for k = 0 to kLimbDigits.
+constexpr Limb kPowersOfTen[kLimbDigits + 1] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000,
+                                                kLimbBase};
+
+}  // namespace
+
+int32_t GatherLimbs(const int8_t* digits, const int32_t count, const int32_t zerosBelow, Limb* limbs) {
+  const int32_t total = count + zerosBelow;
+  const int32_t limbCount = (total + kLimbDigits - 1) / kLimbDigits;
+  // The top limb takes the digits left over by whole limbs below it.
+  int32_t next = 0;  // the next digit of digits, counted from the most significant
+  int32_t end = total - (limbCount - 1) * kLimbDigits;
+  for (int32_t k = limbCount - 1; k >= 0; --k, end += kLimbDigits) {
+    if (next >= count) {
+      limbs[k] = 0;
+      continue;
+    }
+    const int32_t last = std::min(end, count);
+    Limb value = 0;
+    for (; next < last; ++next) value = value * kDecimal + static_cast<Limb>(digits[next]);
+    limbs[k] = value * kPowersOfTen[end - last];  // the zeros below, when the digits end inside this limb
+    next = end;
+  }
+  return limbCount;
+}
+
+void SpreadLimbs(const Limb* limbs, const int32_t limbCount, int8_t* digits, const int32_t count) {
+  int32_t p = 0;
+  for (int32_t k = 0; k < limbCount && p < count; ++k) {
+    Limb value = limbs[k];
+    const int32_t last = std::min(p + kLimbDigits, count);
+    for (; p < last; ++p) {
+      const Limb rest = value / kDecimal;
+      digits[p] = static_cast<int8_t>(value - rest * kDecimal);
+      value = rest;
+    }
+  }
+  std::fill(digits + p, digits + std::max(p, count), 0);
+}
+
+// Schoolbook long multiplication (TAOCP vol. 2, 4.3.1, Algorithm M): one row
+// per limb of a, its carry taken along the row. Each step's value,
+// product[i + k] + a[i] x b[k] + carry, is below kLimbBase^2, so the carry
+// stays below kLimbBase.
+void MultiplyLimbs(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {
+  std::fill_n(product, aCount + bCount, 0);
+  for (int32_t i = 0; i < aCount; ++i) {
+    const Wide factor = a[i];
+    if (factor == 0) continue;
+    Limb* row = product + i;
+    Wide carry = 0;
+    for (int32_t k = 0; k < bCount; ++k) {
+      const Wide value = row[k] + factor * b[k] + carry;
+      carry = value / kLimbBase;
+      row[k] = static_cast<Limb>(value - carry * kLimbBase);
+    }
+    row[bCount] = static_cast<Limb>(carry);
+  }
+}
+
+// --- Division ----------------------------------------------------------------
+//
+// Long division of limbs, TAOCP vol. 2, 4.3.1, Algorithm D, with the decimal
+// radix kLimbBase. A one-limb divisor takes the short division instead.
+
+namespace {
+
+// quotient = floor(u / v) for a single non-zero limb v.
+void DivideByLimb(const Limb* u, const int32_t uCount, const Limb v, Limb* quotient) {
+  Wide remainder = 0;
+  for (int32_t j = uCount - 1; j >= 0; --j) {
+    const Wide value = remainder * kLimbBase + u[j];
+    quotient[j] = static_cast<Limb>(value / v);
+    remainder = value - quotient[j] * static_cast<Wide>(v);
+  }
+}
+
+// limbs[0..count) x= factor, returning the limb carried out of the top.
+Limb MultiplyByLimb(Limb* limbs, const int32_t count, const Limb factor) {
+  Wide carry = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    const Wide value = static_cast<Wide>(limbs[i]) * factor + carry;
+    carry = value / kLimbBase;
+    limbs[i] = static_cast<Limb>(value - carry * kLimbBase);
+  }
+  return static_cast<Limb>(carry);
+}
+
+// Step D3: the estimate of the quotient limb of the window u[0..n] over v,
+// from the window's top two limbs and v's top limb, lowered while v's second
+// limb shows it too high. It is then never too low, and at most one too high.
+Wide EstimateQuotientLimb(const Limb* window, const Limb* v, const int32_t n) {
+  const Wide top = static_cast<Wide>(window[n]) * kLimbBase + window[n - 1];
+  Wide estimate = top / v[n - 1];
+  Wide rest = top - estimate * v[n - 1];
+  while (estimate >= kLimbBase || estimate * v[n - 2] > rest * kLimbBase + window[n - 2]) {
+    --estimate;
+    rest += v[n - 1];
+    if (rest >= kLimbBase) break;
+  }
+  return estimate;
+}
+
+// Step D4: window[0..n] -= estimate x v; true when that went below zero.
+bool SubtractMultiple(Limb* window, const Limb* v, const int32_t n, const Wide estimate) {
+  Wide carry = 0;
+  Limb borrow = 0;
+  for (int32_t i = 0; i < n; ++i) {
+    const Wide product = estimate * v[i] + carry;
+    carry = product / kLimbBase;
+    const Limb low = static_cast<Limb>(product - carry * kLimbBase) + borrow;
+    borrow = window[i] < low ? 1 : 0;
+    window[i] = window[i] + borrow * kLimbBase - low;
+  }
+  const Wide owed = carry + borrow;
+  const bool negative = window[n] < owed;
+  window[n] = static_cast<Limb>(window[n] + (negative ? kLimbBase : 0) - owed);
+  return negative;
+}
+
+// Step D6: window[0..n] += v, dropping the carry out of the top (it cancels
+// the borrow that made the window negative).
+void AddBack(Limb* window, const Limb* v, const int32_t n) {
+  Limb carry = 0;
+  for (int32_t i = 0; i < n; ++i) {
+    const Limb sum = window[i] + v[i] + carry;
+    carry = sum >= kLimbBase ? 1 : 0;
+    window[i] = sum - carry * kLimbBase;
+  }
+  window[n] = (window[n] + carry) % kLimbBase;
+}
+
+}  // namespace
+
+void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCount, Limb* quotient) {
+  if (vCount == 1) {
+    DivideByLimb(u, uCount, v[0], quotient);
+    return;
+  }
+  // Step D1: scale both by the factor that brings v's top limb to at least
+  // kLimbBase / 2, so that the estimate below is at most two too high before
+  // its correction; the quotient does not change.
+  const Limb factor = kLimbBase / (v[vCount - 1] + 1);
+  Limb divisor[kLimbCapacity];
+  std::copy_n(v, vCount, divisor);
+  MultiplyByLimb(divisor, vCount, factor);
+  u[uCount] = MultiplyByLimb(u, uCount, factor);
+  // Steps D2 to D7: one quotient limb per window, from the top.
+  for (int32_t j = uCount - vCount; j >= 0; --j) {
+    Limb* window = u + j;
+    Wide estimate = EstimateQuotientLimb(window, divisor, vCount);
+    if (SubtractMultiple(window, divisor, vCount, estimate)) {
+      --estimate;
+      AddBack(window, divisor, vCount);
+    }
+    quotient[j] = static_cast<Limb>(estimate);
+  }
+}
