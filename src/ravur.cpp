@@ -163,22 +163,42 @@ void DxNumberToCharArr(char* buffer, const DxNumber* number) {
 }
 
 namespace {
+
 struct FreeDeleter {
   void operator()(char* text) const { std::free(text); }
 };
+
+// The record of the numeral parsed last on one side of Result, and its text
+// (terminator included). An empty slot holds a text no numeral equals.
+struct ParsedNumeral {
+  char text[kMaxNumeralLength + 2];
+  bool isFilled;
+  DxNumber number;
+};
+
+// The record of text: the slot's own when the slot holds the same text,
+// parsed afresh otherwise. A text longer than any numeral is not kept.
+const DxNumber* ParseOnce(const char* text, ParsedNumeral* slot) {
+  const size_t length = strnlen(text, kMaxNumeralLength + 1);
+  if (slot->isFilled && std::memcmp(slot->text, text, length + 1) == 0) return &slot->number;
+  CharArrToDxNumber(text, &slot->number);
+  slot->isFilled = length <= static_cast<size_t>(kMaxNumeralLength);
+  if (slot->isFilled) std::memcpy(slot->text, text, length + 1);
+  return &slot->number;
+}
+
 }  // namespace
 
 const char* Result(const char* left, const char* right, const DxOperation operation) {
   // Released by the next call, and at exit for the last one.
   static std::unique_ptr<char[], FreeDeleter> s_szRes;
+  // A driver passes each pair's numerals once per operation: each is parsed once.
+  static ParsedNumeral s_left;
+  static ParsedNumeral s_right;
   s_szRes.reset();
 
-  DxNumber l;
-  DxNumber r;
   DxNumber answer;
-  CharArrToDxNumber(left, &l);
-  CharArrToDxNumber(right, &r);
-  operation(&l, &r, &answer);
+  operation(ParseOnce(left, &s_left), ParseOnce(right, &s_right), &answer);
 
   const int32_t size = CharArrLenByDxNumber(&answer);
   s_szRes.reset(static_cast<char*>(std::malloc(static_cast<size_t>(size))));

@@ -147,6 +147,24 @@ TEST(Adapter, ResultKeepsOnlyTheLastText) {
   const char* second = Result("1", "2", DxSubtract);
   ASSERT_NE(second, nullptr);
   EXPECT_STREQ(second, "-1");
+  // The same buffer holding the next pair's numerals, shorter, longer, then
+  // the same text again and a text only its terminator tells apart.
+  char left[8] = "12";
+  char right[8] = "-3";
+  const struct {
+    const char* left;
+    const char* right;
+    DxOperation operation;
+    const char* want;
+  } steps[] = {
+      {"12", "-3", DxMultiply, "-36"}, {"1", "-3", DxMultiply, "-3"}, {"1.5", "-3", DxAdd, "-1.5"},
+      {"1.5", "-3", DxSubtract, "4.5"}, {"1.5", "-30", DxDivide, "-0.05"}, {"1.5", "-3", DxDivide, "-0.5"},
+  };
+  for (const auto& step : steps) {
+    std::strcpy(left, step.left);
+    std::strcpy(right, step.right);
+    EXPECT_STREQ(Result(left, right, step.operation), step.want) << step.left << " " << step.right;
+  }
 }
 
 TEST(Compare, OrdersBySignThenMagnitude) {
