@@ -32,18 +32,27 @@ int32_t GatherLimbs(const int8_t* digits, const int32_t count, const int32_t zer
   return limbCount;
 }
 
-void SpreadLimbs(const Limb* limbs, const int32_t limbCount, int8_t* digits, const int32_t count) {
-  int32_t p = 0;
-  for (int32_t k = 0; k < limbCount && p < count; ++k) {
-    Limb value = limbs[k];
-    const int32_t last = std::min(p + kLimbDigits, count);
-    for (; p < last; ++p) {
+void SpreadLimbs(const Limb* limbs, const int32_t limbCount, const int32_t first, const int32_t count, int8_t* digits,
+                 const int32_t step) {
+  int32_t k = first / kLimbDigits;
+  int32_t inLimb = first % kLimbDigits;  // digits of limbs[k] already below the run
+  int32_t written = 0;
+  for (; k < limbCount && written < count; ++k, inLimb = 0) {
+    Limb value = limbs[k] / kPowersOfTen[inLimb];
+    const int32_t last = std::min(written + kLimbDigits - inLimb, count);
+    for (; written < last; ++written) {
       const Limb rest = value / kDecimal;
-      digits[p] = static_cast<int8_t>(value - rest * kDecimal);
+      digits[written * step] = static_cast<int8_t>(value - rest * kDecimal);
       value = rest;
     }
   }
-  std::fill(digits + p, digits + std::max(p, count), 0);
+  for (; written < count; ++written) digits[written * step] = 0;
+}
+
+int8_t DigitOfLimbs(const Limb* limbs, const int32_t limbCount, const int32_t position) {
+  const int32_t k = position / kLimbDigits;
+  if (k >= limbCount) return 0;
+  return static_cast<int8_t>(limbs[k] / kPowersOfTen[position % kLimbDigits] % kDecimal);
 }
 
 // Schoolbook long multiplication (TAOCP vol. 2, 4.3.1, Algorithm M): one row

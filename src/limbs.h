@@ -34,10 +34,13 @@ constexpr int32_t kLimbCapacity = (kIntCapacity + kLimbDigits - 1) / kLimbDigits
 // written, ceil((count + zerosBelow) / kLimbDigits).
 int32_t GatherLimbs(const int8_t* digits, int32_t count, int32_t zerosBelow, Limb* limbs);
 
-// Spreads the lowest `count` decimal digits of limbs[0..limbCount) into
-// digits[0..count), least significant first (digits[p] has weight 10^p);
-// positions above the value get 0.
-void SpreadLimbs(const Limb* limbs, int32_t limbCount, int8_t* digits, int32_t count);
+// Spreads `count` decimal digits of limbs[0..limbCount), from the one of
+// weight 10^first upward, to digits[0], digits[step], digits[2 x step], ...
+// (step 1 or -1); positions above the value get 0.
+void SpreadLimbs(const Limb* limbs, int32_t limbCount, int32_t first, int32_t count, int8_t* digits, int32_t step);
+
+// The decimal digit of weight 10^position.
+int8_t DigitOfLimbs(const Limb* limbs, int32_t limbCount, int32_t position);
 
 // product[0..aCount + bCount) = a x b, schoolbook.
 void MultiplyLimbs(const Limb* a, int32_t aCount, const Limb* b, int32_t bCount, Limb* product);

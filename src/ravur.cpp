@@ -28,9 +28,6 @@ int8_t FracDigitAt(const DxNumber* number, const int32_t k) {
 void AppendIntDigit(DxNumber* number, const int8_t digit) {
   if (number->intCount < kIntCapacity) number->intDigits[number->intCount++] = digit;
 }
-void AppendFracDigit(DxNumber* number, const int8_t digit) {
-  if (number->fracCount < kFracCapacity) number->fracDigits[number->fracCount++] = digit;
-}
 
 
 }  // namespace
@@ -417,6 +414,22 @@ int32_t IntegerForm(const DxNumber* number, int8_t* out) {
 
 bool IsZeroForm(const int8_t* digits, const int32_t count) { return count == 0 || (count == 1 && digits[0] == 0); }
 
+// Fills the cleared record with the value x 10^-places, where the value has
+// limbs[0..limbCount) and its top digit at weight 10^(digitCount - 1): the
+// record that a record of the value's digitCount integer digits, shifted by
+// -places, holds. intCount is digitCount - places, 0 when that is not
+// positive, and the fraction the value's lowest `places` digits.
+void PlaceDigits(const Limb* limbs, const int32_t limbCount, const int32_t digitCount, const int32_t places,
+                 DxNumber* result) {
+  result->intCount = std::clamp(digitCount - places, 0, kIntCapacity);
+  const int32_t zerosBelow = std::clamp(-places, 0, result->intCount);  // a negative shift's new units
+  SpreadLimbs(limbs, limbCount, std::max(places, 0), result->intCount - zerosBelow, result->intDigits + zerosBelow, 1);
+  result->fracCount = std::clamp(places, 0, kFracCapacity);
+  SpreadLimbs(limbs, limbCount, places - result->fracCount, result->fracCount,
+              result->fracDigits + result->fracCount - 1, -1);
+  AdjustBits(result);
+}
+
 }  // namespace
 
 // --- Multiplication ----------------------------------------------------------
@@ -436,6 +449,7 @@ void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   InitDxNumberToZero(result);
   if (IsZeroForm(a, aCount) || IsZeroForm(b, bCount)) {
     result->intCount = bCount > 0 && bCount - 1 + aCount >= 1 ? 1 : 0;
+    MoveFloatPoint(result, -(left->fracCount + right->fracCount));
   } else {
     Limb aLimbs[kLimbCapacity];
     Limb bLimbs[kLimbCapacity];
@@ -443,12 +457,12 @@ void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
     const int32_t aLimbCount = GatherLimbs(a, aCount, 0, aLimbs);
     const int32_t bLimbCount = GatherLimbs(b, bCount, 0, bLimbs);
     MultiplyLimbs(aLimbs, aLimbCount, bLimbs, bLimbCount, product);
-    const int32_t intCount = std::min(aCount + bCount, kIntCapacity);
-    SpreadLimbs(product, aLimbCount + bLimbCount, result->intDigits, intCount);
-    result->intCount = intCount;
-    AdjustBits(result);
+    const int32_t productLimbs = aLimbCount + bLimbCount;
+    // A product of aCount and bCount digits has aCount + bCount of them, or one fewer.
+    const int32_t top = aCount + bCount - 1;
+    const int32_t digitCount = DigitOfLimbs(product, productLimbs, top) == 0 ? top : top + 1;
+    PlaceDigits(product, productLimbs, digitCount, left->fracCount + right->fracCount, result);
   }
-  MoveFloatPoint(result, -(left->fracCount + right->fracCount));
   result->isNegative = left->isNegative != right->isNegative;
 }
 
@@ -489,11 +503,9 @@ void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   const int32_t divisorCount = GatherLimbs(b, bCount, 0, divisor);
   Limb quotient[kLimbCapacity];
   DivideLimbs(dividend, dividendCount, divisor, divisorCount, quotient);
-  int8_t digits[kQuotientDigits];  // least significant first
-  SpreadLimbs(quotient, dividendCount - divisorCount + 1, digits, kQuotientDigits);
-
-  for (int32_t k = kQuotientDigits - 1; k >= 0; --k) AppendFracDigit(result, digits[k]);
-  MoveFloatPoint(result, 1);
-  MoveFloatPoint(result, right->fracCount - left->fracCount + aCount - bCount);
+  // 0.d0d1...d126 shifted by 1 and by the point correction.
+  const int32_t pointCorrection = right->fracCount - left->fracCount + aCount - bCount;
+  PlaceDigits(quotient, dividendCount - divisorCount + 1, kQuotientDigits, kQuotientDigits - 1 - pointCorrection,
+              result);
   if (left->isNegative != right->isNegative) result->isNegative = 1;
 }
