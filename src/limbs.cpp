@@ -10,6 +10,7 @@ constexpr Limb kDecimal = 10;
 constexpr Limb kPowersOfTen[kLimbDigits + 1] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000,
                                                 kLimbBase};
 
+
 }  // namespace
 
 int32_t GatherLimbs(const int8_t* digits, const int32_t count, const int32_t zerosBelow, Limb* limbs) {
@@ -32,21 +33,48 @@ int32_t GatherLimbs(const int8_t* digits, const int32_t count, const int32_t zer
   return limbCount;
 }
 
+namespace {
+
+// Writes the lowest `count` digits of value to digits[0], digits[kStep], ...
+template <int32_t kStep>
+void SpreadLimb(Limb value, const int32_t count, int8_t* digits) {
+  for (int32_t i = 0; i < count; ++i) {
+    const Limb rest = value / kDecimal;
+    digits[i * kStep] = static_cast<int8_t>(value - rest * kDecimal);
+    value = rest;
+  }
+}
+
+// SpreadLimbs for one direction, known when compiled, so that a whole limb's
+// nine digits are written by straight-line code.
+template <int32_t kStep>
+void SpreadRun(const Limb* limbs, const int32_t limbCount, const int32_t first, const int32_t count, int8_t* digits) {
+  int32_t k = first / kLimbDigits;
+  int32_t at = 0;  // digits written
+  const int32_t below = first % kLimbDigits;  // digits of limbs[k] under the run
+  if (below > 0 && k < limbCount && count > 0) {
+    at = std::min(kLimbDigits - below, count);
+    SpreadLimb<kStep>(limbs[k++] / kPowersOfTen[below], at, digits);
+  }
+  for (; k < limbCount && at + kLimbDigits <= count; ++k, at += kLimbDigits) {
+    SpreadLimb<kStep>(limbs[k], kLimbDigits, digits + at * kStep);
+  }
+  if (k < limbCount && at < count) {
+    SpreadLimb<kStep>(limbs[k], count - at, digits + at * kStep);
+    at = count;
+  }
+  for (; at < count; ++at) digits[at * kStep] = 0;
+}
+
+}  // namespace
+
 void SpreadLimbs(const Limb* limbs, const int32_t limbCount, const int32_t first, const int32_t count, int8_t* digits,
                  const int32_t step) {
-  int32_t k = first / kLimbDigits;
-  int32_t inLimb = first % kLimbDigits;  // digits of limbs[k] already below the run
-  int32_t written = 0;
-  for (; k < limbCount && written < count; ++k, inLimb = 0) {
-    Limb value = limbs[k] / kPowersOfTen[inLimb];
-    const int32_t last = std::min(written + kLimbDigits - inLimb, count);
-    for (; written < last; ++written) {
-      const Limb rest = value / kDecimal;
-      digits[written * step] = static_cast<int8_t>(value - rest * kDecimal);
-      value = rest;
-    }
+  if (step > 0) {
+    SpreadRun<1>(limbs, limbCount, first, count, digits);
+  } else {
+    SpreadRun<-1>(limbs, limbCount, first, count, digits);
   }
-  for (; written < count; ++written) digits[written * step] = 0;
 }
 
 int8_t DigitOfLimbs(const Limb* limbs, const int32_t limbCount, const int32_t position) {
