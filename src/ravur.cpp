@@ -3,9 +3,7 @@
 #include "limbs.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 
 namespace {
 
@@ -143,27 +141,35 @@ int32_t CharArrLenByDxNumber(const DxNumber* number) {
   return size;
 }
 
+// Every byte of the text's size is written: the characters, then zeros (the
+// terminator, and for an infinite record the rest of its fixed size).
 void DxNumberToCharArr(char* buffer, const DxNumber* number) {
-  std::memset(buffer, 0, static_cast<size_t>(CharArrLenByDxNumber(number)));
   char* out = buffer;
-  if (number->isNegative) *out++ = '-';
   if (number->isInfinite) {
+    std::memset(buffer, 0, kInfiniteTextSize);
+    if (number->isNegative) *out++ = '-';
     std::memcpy(out, kInfiniteText, sizeof kInfiniteText - 1);
     return;
   }
-  for (int32_t k = number->intCount - 1; k >= 0; --k) *out++ = static_cast<char>('0' + number->intDigits[k]);
-  if (number->intCount == 0) *out++ = '0';
-  if (number->fracCount > 0) {
+  if (number->isNegative) *out++ = '-';
+  const int32_t intCount = number->intCount;
+  for (int32_t k = 0; k < intCount; ++k) out[k] = static_cast<char>('0' + number->intDigits[intCount - 1 - k]);
+  out += intCount;
+  if (intCount == 0) *out++ = '0';
+  const int32_t fracCount = number->fracCount;
+  if (fracCount > 0) {
     *out++ = '.';
-    for (int32_t k = 0; k < number->fracCount; ++k) *out++ = static_cast<char>('0' + number->fracDigits[k]);
+    for (int32_t k = 0; k < fracCount; ++k) out[k] = static_cast<char>('0' + number->fracDigits[k]);
+    out += fracCount;
   }
+  *out = '\0';
 }
 
 namespace {
 
-struct FreeDeleter {
-  void operator()(char* text) const { std::free(text); }
-};
+// Room for the longest text: a minus, every integer and fraction digit, the
+// point and the terminator.
+constexpr int32_t kLongestText = 1 + kIntCapacity + 1 + kFracCapacity + 1;
 
 // The record of the numeral parsed last on one side of Result, and its text
 // (terminator included). An empty slot holds a text no numeral equals.
@@ -187,21 +193,16 @@ const DxNumber* ParseOnce(const char* text, ParsedNumeral* slot) {
 }  // namespace
 
 const char* Result(const char* left, const char* right, const DxOperation operation) {
-  // Released by the next call, and at exit for the last one.
-  static std::unique_ptr<char[], FreeDeleter> s_szRes;
+  // Overwritten by the next call; never released, so never out of memory.
+  static char s_szRes[kLongestText];
   // A driver passes each pair's numerals once per operation: each is parsed once.
   static ParsedNumeral s_left;
   static ParsedNumeral s_right;
-  s_szRes.reset();
 
   DxNumber answer;
   operation(ParseOnce(left, &s_left), ParseOnce(right, &s_right), &answer);
-
-  const int32_t size = CharArrLenByDxNumber(&answer);
-  s_szRes.reset(static_cast<char*>(std::malloc(static_cast<size_t>(size))));
-  if (!s_szRes) return nullptr;
-  DxNumberToCharArr(s_szRes.get(), &answer);
-  return s_szRes.get();
+  DxNumberToCharArr(s_szRes, &answer);
+  return s_szRes;
 }
 
 // --- Comparison --------------------------------------------------------------
