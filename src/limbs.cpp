@@ -35,6 +35,28 @@ int32_t GatherLimbs(const int8_t* digits, const int32_t count, const int32_t zer
 
 namespace {
 
+constexpr Limb kHundred = kDecimal * kDecimal;
+
+// The digits of 0 to 99 as they lie in memory for each direction: units
+// first for kStep 1, tens first for kStep -1.
+struct DigitPairs {
+  int8_t upward[kHundred][2];
+  int8_t downward[kHundred][2];
+};
+constexpr DigitPairs MakeDigitPairs() {
+  DigitPairs table{};
+  for (Limb n = 0; n < kHundred; ++n) {
+    const auto units = static_cast<int8_t>(n % kDecimal);
+    const auto tens = static_cast<int8_t>(n / kDecimal);
+    table.upward[n][0] = units;
+    table.upward[n][1] = tens;
+    table.downward[n][0] = tens;
+    table.downward[n][1] = units;
+  }
+  return table;
+}
+constexpr DigitPairs kDigitPairs = MakeDigitPairs();
+
 // Writes the lowest `count` digits of value to digits[0], digits[kStep], ...
 template <int32_t kStep>
 void SpreadLimb(Limb value, const int32_t count, int8_t* digits) {
@@ -43,6 +65,22 @@ void SpreadLimb(Limb value, const int32_t count, int8_t* digits) {
     digits[i * kStep] = static_cast<int8_t>(value - rest * kDecimal);
     value = rest;
   }
+}
+
+// All kLimbDigits digits of value, two a division.
+template <int32_t kStep>
+void SpreadWholeLimb(Limb value, int8_t* digits) {
+  for (int32_t i = 0; i + 1 < kLimbDigits; i += 2) {
+    const Limb rest = value / kHundred;
+    const Limb pair = value - rest * kHundred;
+    if (kStep > 0) {
+      std::copy_n(kDigitPairs.upward[pair], 2, digits + i);
+    } else {
+      std::copy_n(kDigitPairs.downward[pair], 2, digits - i - 1);
+    }
+    value = rest;
+  }
+  digits[(kLimbDigits - 1) * kStep] = static_cast<int8_t>(value);
 }
 
 // SpreadLimbs for one direction, known when compiled, so that a whole limb's
@@ -57,7 +95,7 @@ void SpreadRun(const Limb* limbs, const int32_t limbCount, const int32_t first, 
     SpreadLimb<kStep>(limbs[k++] / kPowersOfTen[below], at, digits);
   }
   for (; k < limbCount && at + kLimbDigits <= count; ++k, at += kLimbDigits) {
-    SpreadLimb<kStep>(limbs[k], kLimbDigits, digits + at * kStep);
+    SpreadWholeLimb<kStep>(limbs[k], digits + at * kStep);
   }
   if (k < limbCount && at < count) {
     SpreadLimb<kStep>(limbs[k], count - at, digits + at * kStep);
@@ -146,20 +184,23 @@ Wide EstimateQuotientLimb(const Limb* window, const Limb* v, const int32_t n) {
   return estimate;
 }
 
-// Step D4: window[0..n] -= estimate x v; true when that went below zero.
+// Step D4: window[0..n] -= estimate x v; true when that went below zero, and
+// then window[n] holds its complement, window[n] + kLimbBase. The carry from
+// one limb to the next, 0 or negative, is kept with kBias added: the limb's
+// value plus the bias, at least kLimbBase - 1 and below 2 x kBias, is then
+// split by one unsigned division, its quotient being the biased carry out.
 bool SubtractMultiple(Limb* window, const Limb* v, const int32_t n, const Wide estimate) {
-  Wide carry = 0;
-  Limb borrow = 0;
+  constexpr Wide kBias = Wide{kLimbBase} * kLimbBase;
+  Wide biasedCarry = kBias;
   for (int32_t i = 0; i < n; ++i) {
-    const Wide product = estimate * v[i] + carry;
-    carry = product / kLimbBase;
-    const Limb low = static_cast<Limb>(product - carry * kLimbBase) + borrow;
-    borrow = window[i] < low ? 1 : 0;
-    window[i] = window[i] + borrow * kLimbBase - low;
+    const Wide value = biasedCarry + window[i] - estimate * v[i];
+    const Wide high = value / kLimbBase;
+    window[i] = static_cast<Limb>(value - high * kLimbBase);
+    biasedCarry = high + (kBias - kLimbBase);
   }
-  const Wide owed = carry + borrow;
-  const bool negative = window[n] < owed;
-  window[n] = static_cast<Limb>(window[n] + (negative ? kLimbBase : 0) - owed);
+  const Wide top = biasedCarry + window[n];  // kBias + window[n] + carry
+  const bool negative = top < kBias;
+  window[n] = static_cast<Limb>(top - kBias + (negative ? kLimbBase : 0));
   return negative;
 }
 

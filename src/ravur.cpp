@@ -405,12 +405,18 @@ int32_t IntegerForm(const DxNumber* number, int8_t* out) {
   while (top > 0 && number->intDigits[top] == 0) --top;
   int32_t count = 0;
   if (top >= 0 && (number->intDigits[top] != 0 || number->fracCount == 0)) {
-    for (int32_t k = top; k >= 0; --k) out[count++] = number->intDigits[k];
+    count = top + 1;
+    for (int32_t i = 0; i < count; ++i) out[i] = number->intDigits[top - i];
   }
-  for (int32_t k = 0; k < number->fracCount; ++k) {
-    if (count > 0 || number->fracDigits[k] != 0 || k == number->fracCount - 1) out[count++] = number->fracDigits[k];
+  // Without integer digits, the fraction's leading zeros are not digits of
+  // the form, but its last digit always is.
+  int32_t first = 0;
+  if (count == 0) {
+    while (first < number->fracCount - 1 && number->fracDigits[first] == 0) ++first;
   }
-  return count;
+  const int32_t fracDigits = number->fracCount - first;
+  std::copy_n(number->fracDigits + first, fracDigits, out + count);
+  return count + fracDigits;
 }
 
 bool IsZeroForm(const int8_t* digits, const int32_t count) { return count == 0 || (count == 1 && digits[0] == 0); }
