@@ -115,10 +115,8 @@ void SpreadLimbs(const Limb* limbs, const int32_t limbCount, const int32_t first
   }
 }
 
-int8_t DigitOfLimbs(const Limb* limbs, const int32_t limbCount, const int32_t position) {
-  const int32_t k = position / kLimbDigits;
-  if (k >= limbCount) return 0;
-  return static_cast<int8_t>(limbs[k] / kPowersOfTen[position % kLimbDigits] % kDecimal);
+int8_t DigitOfLimbs(const Limb* limbs, const int32_t position) {
+  return static_cast<int8_t>(limbs[position / kLimbDigits] / kPowersOfTen[position % kLimbDigits] % kDecimal);
 }
 
 // Schoolbook long multiplication (TAOCP vol. 2, 4.3.1, Algorithm M): one row
@@ -170,25 +168,29 @@ Limb MultiplyByLimb(Limb* limbs, const int32_t count, const Limb factor) {
 }
 
 // Step D3: the estimate of the quotient limb of the window u[0..n] over v,
-// from the window's top two limbs and v's top limb, lowered while v's second
-// limb shows it too high. It is then never too low, and at most one too high.
+// from the window's top two limbs and v's top limb, lowered while v's top
+// two limbs show it too high, that is while it exceeds the window's top three
+// limbs over them. It is then never too low, and at most one too high (v's
+// top limb being at least half the radix). It may start at the radix or one
+// above, which the 64-bit products hold; once rest reaches the radix the test
+// fails, so it is lowered at most twice.
 Wide EstimateQuotientLimb(const Limb* window, const Limb* v, const int32_t n) {
   const Wide top = static_cast<Wide>(window[n]) * kLimbBase + window[n - 1];
   Wide estimate = top / v[n - 1];
   Wide rest = top - estimate * v[n - 1];
-  while (estimate >= kLimbBase || estimate * v[n - 2] > rest * kLimbBase + window[n - 2]) {
+  while (estimate * v[n - 2] > rest * kLimbBase + window[n - 2]) {
     --estimate;
     rest += v[n - 1];
-    if (rest >= kLimbBase) break;
   }
   return estimate;
 }
 
-// Step D4: window[0..n] -= estimate x v; true when that went below zero, and
-// then window[n] holds its complement, window[n] + kLimbBase. The carry from
-// one limb to the next, 0 or negative, is kept with kBias added: the limb's
-// value plus the bias, at least kLimbBase - 1 and below 2 x kBias, is then
-// split by one unsigned division, its quotient being the biased carry out.
+// Step D4: window[0..n] -= estimate x v; true when that went below zero.
+// The carry from one limb to the next, 0 or negative, is kept with kBias
+// added: the limb's value plus the bias, at least kLimbBase - 1 and below
+// 2 x kBias, is then split by one unsigned division, its quotient being the
+// biased carry out. The top limb is only compared, not stored: the next
+// window starts one limb lower and ends below it.
 bool SubtractMultiple(Limb* window, const Limb* v, const int32_t n, const Wide estimate) {
   constexpr Wide kBias = Wide{kLimbBase} * kLimbBase;
   Wide biasedCarry = kBias;
@@ -198,14 +200,11 @@ bool SubtractMultiple(Limb* window, const Limb* v, const int32_t n, const Wide e
     window[i] = static_cast<Limb>(value - high * kLimbBase);
     biasedCarry = high + (kBias - kLimbBase);
   }
-  const Wide top = biasedCarry + window[n];  // kBias + window[n] + carry
-  const bool negative = top < kBias;
-  window[n] = static_cast<Limb>(top - kBias + (negative ? kLimbBase : 0));
-  return negative;
+  return biasedCarry + window[n] < kBias;
 }
 
-// Step D6: window[0..n] += v, dropping the carry out of the top (it cancels
-// the borrow that made the window negative).
+// Step D6: window[0..n) += v, after a subtraction that went below zero by
+// less than v; the carry out of the top cancels that deficit.
 void AddBack(Limb* window, const Limb* v, const int32_t n) {
   Limb carry = 0;
   for (int32_t i = 0; i < n; ++i) {
@@ -213,7 +212,6 @@ void AddBack(Limb* window, const Limb* v, const int32_t n) {
     carry = sum >= kLimbBase ? 1 : 0;
     window[i] = sum - carry * kLimbBase;
   }
-  window[n] = (window[n] + carry) % kLimbBase;
 }
 
 }  // namespace
@@ -224,8 +222,8 @@ void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCo
     return;
   }
   // Step D1: scale both by the factor that brings v's top limb to at least
-  // kLimbBase / 2, so that the estimate below is at most two too high before
-  // its correction; the quotient does not change.
+  // kLimbBase / 2 (the quotient does not change), so that each estimate
+  // below starts at most two too high and is lowered at most twice.
   const Limb factor = kLimbBase / (v[vCount - 1] + 1);
   Limb divisor[kLimbCapacity];
   std::copy_n(v, vCount, divisor);

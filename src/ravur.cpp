@@ -467,7 +467,7 @@ void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
     const int32_t productLimbs = aLimbCount + bLimbCount;
     // A product of aCount and bCount digits has aCount + bCount of them, or one fewer.
     const int32_t top = aCount + bCount - 1;
-    const int32_t digitCount = DigitOfLimbs(product, productLimbs, top) == 0 ? top : top + 1;
+    const int32_t digitCount = DigitOfLimbs(product, top) == 0 ? top : top + 1;
     PlaceDigits(product, productLimbs, digitCount, left->fracCount + right->fracCount, result);
   }
   result->isNegative = left->isNegative != right->isNegative;

@@ -267,6 +267,10 @@ TEST(Divide, QuotientsCutAtTheDigitBound) {
       {"2", "-0.5", "-4"}, {"0.3", "0.1", "3"},  {"1.5", "-2", "-0.75"}, {"1", "0.01", "100"},
       {"0.01", "10", "0.001"}, {"1", "0", "#INFINITE"}, {"-1", "0", "-#INFINITE"}, {"0", "0", "0"},
       {"0", "-5", "0"},    {"-0", "5", "0"},
+      // One unit under a multiple of the divisor, a quotient of nines: the
+      // estimated quotient limb is one too high and the divisor is added back.
+      {"999999999000000000000999999998", "1000000000000000000001",
+       "999999998.999999999999999999999000000000000000000000999999999999999999999000000000000000000000999999999999999999999"},
   };
   for (const Row& row : quotients) {
     EXPECT_EQ(Apply(DxDivide, row.left, row.right), row.want) << row.left << " / " << row.right;
