@@ -86,32 +86,25 @@ void SpreadWholeLimb(Limb value, int8_t* digits) {
 // SpreadLimbs for one direction, known when compiled, so that a whole limb's
 // nine digits are written by straight-line code.
 template <int32_t kStep>
-void SpreadRun(const Limb* limbs, const int32_t limbCount, const int32_t first, const int32_t count, int8_t* digits) {
+void SpreadRun(const Limb* limbs, const int32_t first, const int32_t count, int8_t* digits) {
   int32_t k = first / kLimbDigits;
   int32_t at = 0;  // digits written
   const int32_t below = first % kLimbDigits;  // digits of limbs[k] under the run
-  if (below > 0 && k < limbCount && count > 0) {
+  if (below > 0 && count > 0) {
     at = std::min(kLimbDigits - below, count);
     SpreadLimb<kStep>(limbs[k++] / kPowersOfTen[below], at, digits);
   }
-  for (; k < limbCount && at + kLimbDigits <= count; ++k, at += kLimbDigits) {
-    SpreadWholeLimb<kStep>(limbs[k], digits + at * kStep);
-  }
-  if (k < limbCount && at < count) {
-    SpreadLimb<kStep>(limbs[k], count - at, digits + at * kStep);
-    at = count;
-  }
-  for (; at < count; ++at) digits[at * kStep] = 0;
+  for (; at + kLimbDigits <= count; ++k, at += kLimbDigits) SpreadWholeLimb<kStep>(limbs[k], digits + at * kStep);
+  if (at < count) SpreadLimb<kStep>(limbs[k], count - at, digits + at * kStep);
 }
 
 }  // namespace
 
-void SpreadLimbs(const Limb* limbs, const int32_t limbCount, const int32_t first, const int32_t count, int8_t* digits,
-                 const int32_t step) {
+void SpreadLimbs(const Limb* limbs, const int32_t first, const int32_t count, int8_t* digits, const int32_t step) {
   if (step > 0) {
-    SpreadRun<1>(limbs, limbCount, first, count, digits);
+    SpreadRun<1>(limbs, first, count, digits);
   } else {
-    SpreadRun<-1>(limbs, limbCount, first, count, digits);
+    SpreadRun<-1>(limbs, first, count, digits);
   }
 }
 

@@ -34,10 +34,11 @@ constexpr int32_t kLimbCapacity = (kIntCapacity + kLimbDigits - 1) / kLimbDigits
 // written, ceil((count + zerosBelow) / kLimbDigits).
 int32_t GatherLimbs(const int8_t* digits, int32_t count, int32_t zerosBelow, Limb* limbs);
 
-// Spreads `count` decimal digits of limbs[0..limbCount), from the one of
-// weight 10^first upward, to digits[0], digits[step], digits[2 x step], ...
-// (step 1 or -1); positions above the value get 0.
-void SpreadLimbs(const Limb* limbs, int32_t limbCount, int32_t first, int32_t count, int8_t* digits, int32_t step);
+// Spreads `count` decimal digits of the limbs, from the one of weight
+// 10^first upward, to digits[0], digits[step], digits[2 x step], ... (step 1
+// or -1). The run lies inside the limbs: first + count is at most
+// kLimbDigits x their count.
+void SpreadLimbs(const Limb* limbs, int32_t first, int32_t count, int8_t* digits, int32_t step);
 
 // The decimal digit of weight 10^position, a position inside the limbs.
 int8_t DigitOfLimbs(const Limb* limbs, int32_t position);

@@ -422,18 +422,19 @@ int32_t IntegerForm(const DxNumber* number, int8_t* out) {
 bool IsZeroForm(const int8_t* digits, const int32_t count) { return count == 0 || (count == 1 && digits[0] == 0); }
 
 // Fills the cleared record with the value x 10^-places, where the value has
-// limbs[0..limbCount) and its top digit at weight 10^(digitCount - 1): the
-// record that a record of the value's digitCount integer digits, shifted by
-// -places, holds. intCount is digitCount - places, 0 when that is not
-// positive, and the fraction the value's lowest `places` digits.
-void PlaceDigits(const Limb* limbs, const int32_t limbCount, const int32_t digitCount, const int32_t places,
-                 DxNumber* result) {
+// its top digit at weight 10^(digitCount - 1), inside the limbs: the record
+// that a record of the value's digitCount integer digits, shifted by -places,
+// holds. intCount is digitCount - places, 0 when that is not positive, and
+// the fraction the value's lowest `places` digits. Only the value's digits
+// are written: the positions around them are already 0.
+void PlaceDigits(const Limb* limbs, const int32_t digitCount, const int32_t places, DxNumber* result) {
   result->intCount = std::clamp(digitCount - places, 0, kIntCapacity);
   const int32_t zerosBelow = std::clamp(-places, 0, result->intCount);  // a negative shift's new units
-  SpreadLimbs(limbs, limbCount, std::max(places, 0), result->intCount - zerosBelow, result->intDigits + zerosBelow, 1);
+  SpreadLimbs(limbs, std::max(places, 0), result->intCount - zerosBelow, result->intDigits + zerosBelow, 1);
   result->fracCount = std::clamp(places, 0, kFracCapacity);
-  SpreadLimbs(limbs, limbCount, places - result->fracCount, result->fracCount,
-              result->fracDigits + result->fracCount - 1, -1);
+  const int32_t lowest = places - result->fracCount;        // weight of the last fraction position
+  const int32_t highest = std::min(places, digitCount) - 1;  // of the first the value reaches
+  SpreadLimbs(limbs, lowest, std::max(highest - lowest + 1, 0), result->fracDigits + result->fracCount - 1, -1);
   AdjustBits(result);
 }
 
@@ -460,15 +461,14 @@ void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   } else {
     Limb aLimbs[kLimbCapacity];
     Limb bLimbs[kLimbCapacity];
-    Limb product[2 * kLimbCapacity];
+    Limb product[kLimbCapacity];
     const int32_t aLimbCount = GatherLimbs(a, aCount, 0, aLimbs);
     const int32_t bLimbCount = GatherLimbs(b, bCount, 0, bLimbs);
     MultiplyLimbs(aLimbs, aLimbCount, bLimbs, bLimbCount, product);
-    const int32_t productLimbs = aLimbCount + bLimbCount;
     // A product of aCount and bCount digits has aCount + bCount of them, or one fewer.
     const int32_t top = aCount + bCount - 1;
     const int32_t digitCount = DigitOfLimbs(product, top) == 0 ? top : top + 1;
-    PlaceDigits(product, productLimbs, digitCount, left->fracCount + right->fracCount, result);
+    PlaceDigits(product, digitCount, left->fracCount + right->fracCount, result);
   }
   result->isNegative = left->isNegative != right->isNegative;
 }
@@ -512,7 +512,6 @@ void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   DivideLimbs(dividend, dividendCount, divisor, divisorCount, quotient);
   // 0.d0d1...d126 shifted by 1 and by the point correction.
   const int32_t pointCorrection = right->fracCount - left->fracCount + aCount - bCount;
-  PlaceDigits(quotient, dividendCount - divisorCount + 1, kQuotientDigits, kQuotientDigits - 1 - pointCorrection,
-              result);
+  PlaceDigits(quotient, kQuotientDigits, kQuotientDigits - 1 - pointCorrection, result);
   if (left->isNegative != right->isNegative) result->isNegative = 1;
 }
