@@ -50,6 +50,26 @@ void MakeInfinite(DxNumber* number) { number->isInfinite = 1; }
 
 namespace {
 
+// Digits and their characters move eight a word: '0' added to or taken from
+// every byte at once (a digit 0 to 9 never carries into the next byte), and
+// the order reversed for the integer digits, which the record keeps least
+// significant first and the text most significant first.
+using Word = uint64_t;
+constexpr int32_t kWordBytes = sizeof(Word);
+constexpr Word kEveryByte = 0x0101010101010101u;
+
+// to[k] = from[-1 - k] + offset for k in [0, count): a reversed run.
+void CopyReversed(const char* fromEnd, char* to, const int32_t count, const int8_t offset) {
+  int32_t k = 0;
+  for (; k + kWordBytes <= count; k += kWordBytes) {
+    Word word;
+    std::memcpy(&word, fromEnd - kWordBytes - k, sizeof word);
+    word = __builtin_bswap64(word) + static_cast<Word>(offset) * kEveryByte;
+    std::memcpy(to + k, &word, sizeof word);
+  }
+  for (; k < count; ++k) to[k] = static_cast<char>(fromEnd[-1 - k] + offset);
+}
+
 enum NumeralPart : uint8_t { kSignPart, kIntPart, kFracPart, kRefused };
 
 bool IsDigitChar(const char c) { return c >= '0' && c <= '9'; }
@@ -124,7 +144,7 @@ void CharArrToDxNumber(const char* text, DxNumber* number) {
 
   // The character just before the point becomes the units digit.
   number->intCount = intCount;
-  for (int32_t k = 0; k < intCount; ++k) number->intDigits[k] = static_cast<int8_t>(intEnd[-1 - k] - '0');
+  CopyReversed(intEnd, reinterpret_cast<char*>(number->intDigits), intCount, -'0');
   number->fracCount = fracCount;
   for (int32_t k = 0; k < fracCount; ++k) number->fracDigits[k] = static_cast<int8_t>(fracBegin[k] - '0');
   number->isNegative = *text == '-';
@@ -153,7 +173,7 @@ void DxNumberToCharArr(char* buffer, const DxNumber* number) {
   }
   if (number->isNegative) *out++ = '-';
   const int32_t intCount = number->intCount;
-  for (int32_t k = 0; k < intCount; ++k) out[k] = static_cast<char>('0' + number->intDigits[intCount - 1 - k]);
+  CopyReversed(reinterpret_cast<const char*>(number->intDigits) + intCount, out, intCount, '0');
   out += intCount;
   if (intCount == 0) *out++ = '0';
   const int32_t fracCount = number->fracCount;
@@ -182,8 +202,9 @@ struct ParsedNumeral {
 // The record of text: the slot's own when the slot holds the same text,
 // parsed afresh otherwise. A text longer than any numeral is not kept.
 const DxNumber* ParseOnce(const char* text, ParsedNumeral* slot) {
+  // The comparison stops at the slot's terminator, so it never reads past a longer text's end.
+  if (slot->isFilled && std::strcmp(slot->text, text) == 0) return &slot->number;
   const size_t length = strnlen(text, kMaxNumeralLength + 1);
-  if (slot->isFilled && std::memcmp(slot->text, text, length + 1) == 0) return &slot->number;
   CharArrToDxNumber(text, &slot->number);
   slot->isFilled = length <= static_cast<size_t>(kMaxNumeralLength);
   if (slot->isFilled) std::memcpy(slot->text, text, length + 1);
@@ -406,7 +427,7 @@ int32_t IntegerForm(const DxNumber* number, int8_t* out) {
   int32_t count = 0;
   if (top >= 0 && (number->intDigits[top] != 0 || number->fracCount == 0)) {
     count = top + 1;
-    for (int32_t i = 0; i < count; ++i) out[i] = number->intDigits[top - i];
+    CopyReversed(reinterpret_cast<const char*>(number->intDigits) + count, reinterpret_cast<char*>(out), count, 0);
   }
   // Without integer digits, the fraction's leading zeros are not digits of
   // the form, but its last digit always is.
