@@ -124,24 +124,37 @@ int8_t DigitOfLimbs(const Limb* limbs, const int32_t position) {
   return static_cast<int8_t>(limbs[position / kLimbDigits] / kPowersOfTen[position % kLimbDigits] % kDecimal);
 }
 
-// Schoolbook long multiplication (TAOCP vol. 2, 4.3.1, Algorithm M): one row
-// per limb of a, its carry taken along the row. Each step's value,
-// product[i + k] + a[i] x b[k] + carry, is below kLimbBase^2, so the carry
-// stays below kLimbBase.
+// Schoolbook long multiplication (TAOCP vol. 2, 4.3.1, Algorithm M) with the
+// carries deferred: the rows' products are summed into 64-bit columns and
+// carried once per block of kRowsPerBlock rows. A column below the radix plus
+// that many products of two limbs stays below 2^64, so no sum overflows, and
+// the inner loop is one multiply-add per product.
+namespace {
+constexpr int32_t kRowsPerBlock = 18;
+static_assert(static_cast<Wide>(kRowsPerBlock) * (kLimbBase - 1) * (kLimbBase - 1) <= UINT64_MAX - kLimbBase,
+              "a block's column sums fit 64 bits");
+}  // namespace
+
 void MultiplyLimbs(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {
-  std::fill_n(product, aCount + bCount, 0);
-  for (int32_t i = 0; i < aCount; ++i) {
-    const Wide factor = a[i];
-    if (factor == 0) continue;
-    Limb* row = product + i;
-    Wide carry = 0;
-    for (int32_t k = 0; k < bCount; ++k) {
-      const Wide value = row[k] + factor * b[k] + carry;
-      carry = value / kLimbBase;
-      row[k] = static_cast<Limb>(value - carry * kLimbBase);
+  Wide columns[kLimbCapacity];
+  std::fill_n(columns, aCount + bCount, 0);
+  for (int32_t first = 0; first < aCount; first += kRowsPerBlock) {
+    const int32_t last = std::min(first + kRowsPerBlock, aCount);
+    for (int32_t i = first; i < last; ++i) {
+      const Wide factor = a[i];
+      Wide* row = columns + i;
+      for (int32_t k = 0; k < bCount; ++k) row[k] += factor * b[k];
     }
-    row[bCount] = static_cast<Limb>(carry);
+    // Every column this block reached back below the radix; the rows so far
+    // form a number of at most last + bCount limbs, so nothing carries out.
+    Wide carry = 0;
+    for (int32_t j = first; j < last + bCount; ++j) {
+      const Wide value = columns[j] + carry;
+      carry = value / kLimbBase;
+      columns[j] = value - carry * kLimbBase;
+    }
   }
+  std::copy_n(columns, aCount + bCount, product);
 }
 
 // --- Division ----------------------------------------------------------------
