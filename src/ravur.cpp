@@ -275,46 +275,98 @@ int32_t DxCompare(const DxNumber* left, const DxNumber* right) {
 
 namespace {
 
+// Digits added or subtracted eight a word, the least significant in the
+// lowest byte. For a sum each byte of the right operand is raised by 246, so
+// that a byte overflows exactly when its decimal digit sum (carry in
+// included) reaches 10: the word's own carries are the decimal ones, and the
+// bytes that did not carry get the 246 back. A difference borrows the same
+// way, and the bytes that borrowed get the 10 that 256 overshoots. Where the
+// carries went is read from x ^ y ^ result, whose bit 8i is the carry (or
+// borrow) into byte i.
+constexpr Word kByteBits = 8;
+constexpr Word kDecimalComplement = 256 - kBase;  // 246
+constexpr Word kLowBitOfEveryByte = kEveryByte;
+
+Word AddDigitWord(const Word x, const Word y, Word* carry) {
+  const Word biased = y + kDecimalComplement * kEveryByte;
+  const Word partial = x + biased;
+  const Word sum = partial + *carry;
+  const Word carryOut = (partial < x || sum < partial) ? 1 : 0;
+  const Word carriesOut = (((x ^ biased ^ sum) & kLowBitOfEveryByte) >> kByteBits) | (carryOut << (7 * kByteBits));
+  *carry = carryOut;
+  return sum - (carriesOut ^ kLowBitOfEveryByte) * kDecimalComplement;
+}
+
+Word SubtractDigitWord(const Word x, const Word y, Word* borrow) {
+  const Word partial = x - y;
+  const Word difference = partial - *borrow;
+  const Word borrowOut = (x < y || partial < *borrow) ? 1 : 0;
+  const Word borrowsOut = (((x ^ y ^ difference) & kLowBitOfEveryByte) >> kByteBits) | (borrowOut << (7 * kByteBits));
+  *borrow = borrowOut;
+  return difference - borrowsOut * kDecimalComplement;
+}
+
+Word LoadWord(const int8_t* digits) {
+  Word word;
+  std::memcpy(&word, digits, sizeof word);
+  return word;
+}
+void StoreWord(int8_t* digits, const Word word) { std::memcpy(digits, &word, sizeof word); }
+
+// Applies a digit operation (AddDigitWord or SubtractDigitWord) to two
+// magnitudes' digits over fracCount fraction and intCount integer positions,
+// from the last fraction digit up, eight a word where eight remain; `single`
+// does one digit with the same carry. Returns the carry out of the top.
+template <typename WordStep, typename DigitStep>
+Word ApplyDigits(const DxNumber* left, const DxNumber* right, DxNumber* result, const int32_t fracCount,
+                 const int32_t intCount, WordStep wordStep, DigitStep single) {
+  Word carry = 0;
+  // Fraction digits run most significant first: whole words from the end,
+  // reversed, then the first few one at a time.
+  const int32_t leading = fracCount % kWordBytes;
+  for (int32_t at = fracCount - kWordBytes; at >= leading; at -= kWordBytes) {
+    const Word word = wordStep(__builtin_bswap64(LoadWord(left->fracDigits + at)),
+                               __builtin_bswap64(LoadWord(right->fracDigits + at)), &carry);
+    StoreWord(result->fracDigits + at, __builtin_bswap64(word));
+  }
+  for (int32_t k = leading - 1; k >= 0; --k) {
+    result->fracDigits[k] = single(left->fracDigits[k], right->fracDigits[k], &carry);
+  }
+  int32_t k = 0;
+  for (; k + kWordBytes <= intCount; k += kWordBytes) {
+    StoreWord(result->intDigits + k, wordStep(LoadWord(left->intDigits + k), LoadWord(right->intDigits + k), &carry));
+  }
+  for (; k < intCount; ++k) result->intDigits[k] = single(left->intDigits[k], right->intDigits[k], &carry);
+  return carry;
+}
+
+int8_t AddDigit(const int8_t x, const int8_t y, Word* carry) {
+  const auto sum = static_cast<int32_t>(x + y + *carry);
+  *carry = sum >= kBase ? 1 : 0;
+  return static_cast<int8_t>(sum - static_cast<int32_t>(*carry) * kBase);
+}
+
+int8_t SubtractDigit(const int8_t x, const int8_t y, Word* borrow) {
+  const auto difference = static_cast<int32_t>(x - y - static_cast<int32_t>(*borrow));
+  *borrow = difference < 0 ? 1 : 0;
+  return static_cast<int8_t>(difference + static_cast<int32_t>(*borrow) * kBase);
+}
+
 // result = |left| + |right|, schoolbook with carries from the last fraction
 // digit up. result must be cleared.
 void AddMagnitudes(const DxNumber* left, const DxNumber* right, DxNumber* result) {
-  int32_t carry = 0;
-  const int32_t fracCount = std::max(left->fracCount, right->fracCount);
-  for (int32_t k = fracCount - 1; k >= 0; --k) {
-    const int32_t sum = left->fracDigits[k] + right->fracDigits[k] + carry;
-    carry = sum >= kBase ? 1 : 0;
-    result->fracDigits[k] = static_cast<int8_t>(sum - carry * kBase);
-  }
-  result->fracCount = fracCount;
-  const int32_t intCount = std::max(left->intCount, right->intCount);
-  for (int32_t k = 0; k < intCount; ++k) {
-    const int32_t sum = left->intDigits[k] + right->intDigits[k] + carry;
-    carry = sum >= kBase ? 1 : 0;
-    result->intDigits[k] = static_cast<int8_t>(sum - carry * kBase);
-  }
-  result->intCount = intCount;
+  result->fracCount = std::max(left->fracCount, right->fracCount);
+  result->intCount = std::max(left->intCount, right->intCount);
+  const Word carry = ApplyDigits(left, right, result, result->fracCount, result->intCount, AddDigitWord, AddDigit);
   if (carry > 0) AppendIntDigit(result, static_cast<int8_t>(carry));
 }
 
 // result = |larger| - |smaller|, schoolbook with borrows; |larger| >= |smaller|
 // so no borrow is left over. result must be cleared.
 void SubtractMagnitudes(const DxNumber* larger, const DxNumber* smaller, DxNumber* result) {
-  int32_t borrow = 0;
-  const auto subtractDigit = [&borrow](const int32_t top, const int32_t bottom) {
-    const int32_t digit = top - bottom - borrow;
-    borrow = digit < 0 ? 1 : 0;
-    return static_cast<int8_t>(digit + borrow * kBase);
-  };
-  const int32_t fracCount = std::max(larger->fracCount, smaller->fracCount);
-  for (int32_t k = fracCount - 1; k >= 0; --k) {
-    result->fracDigits[k] = subtractDigit(larger->fracDigits[k], smaller->fracDigits[k]);
-  }
-  result->fracCount = fracCount;
-  const int32_t intCount = std::max(larger->intCount, smaller->intCount);
-  for (int32_t k = 0; k < intCount; ++k) {
-    result->intDigits[k] = subtractDigit(larger->intDigits[k], smaller->intDigits[k]);
-  }
-  result->intCount = intCount;
+  result->fracCount = std::max(larger->fracCount, smaller->fracCount);
+  result->intCount = std::max(larger->intCount, smaller->intCount);
+  ApplyDigits(larger, smaller, result, result->fracCount, result->intCount, SubtractDigitWord, SubtractDigit);
 }
 
 // result = left + right, both read with left's sign. result must be cleared.
