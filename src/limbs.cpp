@@ -246,7 +246,9 @@ void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCo
   Limb divisor[kLimbCapacity];
   std::copy_n(v, vCount, divisor);
   MultiplyByLimb(divisor, vCount, factor);
-  u[uCount] = MultiplyByLimb(u, uCount, factor);
+  int32_t low = 0;  // zero limbs below the dividend's digits stay zero
+  while (low < uCount && u[low] == 0) ++low;
+  u[uCount] = MultiplyByLimb(u + low, uCount - low, factor);
   // Steps D2 to D7: one quotient limb per window, from the top.
   for (int32_t j = uCount - vCount; j >= 0; --j) {
     Limb* window = u + j;
