@@ -58,16 +58,31 @@ using Word = uint64_t;
 constexpr int32_t kWordBytes = sizeof(Word);
 constexpr Word kEveryByte = 0x0101010101010101u;
 
-// to[k] = from[-1 - k] + offset for k in [0, count): a reversed run.
-void CopyReversed(const char* fromEnd, char* to, const int32_t count, const int8_t offset) {
-  int32_t k = 0;
-  for (; k + kWordBytes <= count; k += kWordBytes) {
-    Word word;
-    std::memcpy(&word, fromEnd - kWordBytes - k, sizeof word);
-    word = __builtin_bswap64(word) + static_cast<Word>(offset) * kEveryByte;
-    std::memcpy(to + k, &word, sizeof word);
+// One word of the copies below: to[0..8) from the eight bytes ending at
+// fromEnd, reversed or not, with offset added to each.
+template <bool kReversed>
+void CopyWord(const char* fromEnd, char* to, const int8_t offset) {
+  Word word;
+  std::memcpy(&word, fromEnd - kWordBytes, sizeof word);
+  if (kReversed) word = __builtin_bswap64(word);
+  word += static_cast<Word>(offset) * kEveryByte;
+  std::memcpy(to, &word, sizeof word);
+}
+
+// to[k] = from[k] + offset (kReversed: from[count - 1 - k] + offset) for k in
+// [0, count): whole words, the last one overlapping the one before it when
+// count is not a multiple of eight; a run shorter than a word byte by byte.
+template <bool kReversed>
+void CopyDigits(const char* from, char* to, const int32_t count, const int8_t offset) {
+  if (count < kWordBytes) {
+    for (int32_t k = 0; k < count; ++k) to[k] = static_cast<char>(from[kReversed ? count - 1 - k : k] + offset);
+    return;
   }
-  for (; k < count; ++k) to[k] = static_cast<char>(fromEnd[-1 - k] + offset);
+  for (int32_t k = 0;; k += kWordBytes) {
+    const int32_t at = std::min(k, count - kWordBytes);
+    CopyWord<kReversed>(kReversed ? from + count - at : from + at + kWordBytes, to + at, offset);
+    if (at == count - kWordBytes) return;
+  }
 }
 
 enum NumeralPart : uint8_t { kSignPart, kIntPart, kFracPart, kRefused };
@@ -144,9 +159,9 @@ void CharArrToDxNumber(const char* text, DxNumber* number) {
 
   // The character just before the point becomes the units digit.
   number->intCount = intCount;
-  CopyReversed(intEnd, reinterpret_cast<char*>(number->intDigits), intCount, -'0');
+  CopyDigits<true>(intBegin, reinterpret_cast<char*>(number->intDigits), intCount, -'0');
   number->fracCount = fracCount;
-  for (int32_t k = 0; k < fracCount; ++k) number->fracDigits[k] = static_cast<int8_t>(fracBegin[k] - '0');
+  CopyDigits<false>(fracBegin, reinterpret_cast<char*>(number->fracDigits), fracCount, -'0');
   number->isNegative = *text == '-';
   AdjustBits(number);
   if (IsZero(number)) number->isNegative = 0;
@@ -173,13 +188,13 @@ void DxNumberToCharArr(char* buffer, const DxNumber* number) {
   }
   if (number->isNegative) *out++ = '-';
   const int32_t intCount = number->intCount;
-  CopyReversed(reinterpret_cast<const char*>(number->intDigits) + intCount, out, intCount, '0');
+  CopyDigits<true>(reinterpret_cast<const char*>(number->intDigits), out, intCount, '0');
   out += intCount;
   if (intCount == 0) *out++ = '0';
   const int32_t fracCount = number->fracCount;
   if (fracCount > 0) {
     *out++ = '.';
-    for (int32_t k = 0; k < fracCount; ++k) out[k] = static_cast<char>('0' + number->fracDigits[k]);
+    CopyDigits<false>(reinterpret_cast<const char*>(number->fracDigits), out, fracCount, '0');
     out += fracCount;
   }
   *out = '\0';
@@ -479,7 +494,7 @@ int32_t IntegerForm(const DxNumber* number, int8_t* out) {
   int32_t count = 0;
   if (top >= 0 && (number->intDigits[top] != 0 || number->fracCount == 0)) {
     count = top + 1;
-    CopyReversed(reinterpret_cast<const char*>(number->intDigits) + count, reinterpret_cast<char*>(out), count, 0);
+    CopyDigits<true>(reinterpret_cast<const char*>(number->intDigits), reinterpret_cast<char*>(out), count, 0);
   }
   // Without integer digits, the fraction's leading zeros are not digits of
   // the form, but its last digit always is.
