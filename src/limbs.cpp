@@ -11,7 +11,6 @@ constexpr Limb kDecimal = 10;
 constexpr Limb kPowersOfTen[kLimbDigits + 1] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000,
                                                 kLimbBase};
 
-
 // Eight decimal digits a word: one byte each, the word read and written in
 // little-endian order, so that the byte at the lowest address is the word's
 // lowest. Combining or splitting them lane by lane (bytes, 16-bit and 32-bit

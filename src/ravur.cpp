@@ -207,7 +207,7 @@ namespace {
 constexpr int32_t kLongestText = 1 + kIntCapacity + 1 + kFracCapacity + 1;
 
 // The record of the numeral parsed last on one side of Result, and its text
-// (terminator included). An empty slot holds a text no numeral equals.
+// (terminator included) while isFilled.
 struct ParsedNumeral {
   char text[kMaxNumeralLength + 2];
   bool isFilled;
@@ -569,7 +569,8 @@ void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
 // are those of floor(A' x 10^126 / B'), where A' and B' are the aligned forms,
 // and the ones after the last non-zero remainder are zeros. Gathered as
 // 0.d0d1d2..., they are shifted by 1 and by the point correction, and the
-// shifts' normalisation trims the trailing zeros.
+// shifts' normalisation trims the trailing zeros. The digits are computed on
+// limbs and placed where the two shifts put them.
 //
 // B's zeros below divide out of the floor: the same digits are
 // floor(A x 10^e / B) with e = kQuotientDigits - 1 + bCount - aCount, and for
