@@ -165,6 +165,12 @@ TEST(Adapter, ResultKeepsOnlyTheLastText) {
     std::strcpy(right, step.right);
     EXPECT_STREQ(Result(left, right, step.operation), step.want) << step.left << " " << step.right;
   }
+  // A text longer than any numeral reads as zero, and is not taken for the
+  // numeral it begins with.
+  const std::string longer = "1" + std::string(2 * kMaxNumeralLength, '0');
+  EXPECT_STREQ(Result(longer.c_str(), "2", DxAdd), "2");
+  EXPECT_STREQ(Result(longer.c_str(), "2", DxSubtract), "-2");
+  EXPECT_STREQ(Result("1", "2", DxAdd), "3");
 }
 
 TEST(Compare, OrdersBySignThenMagnitude) {
