@@ -139,19 +139,42 @@ NumeralStatus CheckNumeral(const char* text, const size_t length) {
   return NumeralScanStatus(&scan);
 }
 
+namespace {
+
+// The first byte in [from, end) that is not an ASCII digit, or end; eight
+// bytes a word. A byte's top bit is set in word + (0x80 - ':') when it is
+// ':' to 0xB9, and in word - '0' when it is below '0' or 0xB0 and above: one
+// of the two flags every byte but a digit. A borrow or carry between bytes
+// only arises at such a byte and moves to the bytes after it, so the lowest
+// flagged byte is the first non-digit.
+const char* SkipDigits(const char* from, const char* end) {
+  static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the lowest byte of a word is read first");
+  constexpr Word kTopBits = 0x80 * kEveryByte;
+  for (; end - from >= kWordBytes; from += kWordBytes) {
+    Word word;
+    std::memcpy(&word, from, sizeof word);
+    const Word outside = ((word - '0' * kEveryByte) | (word + (0x80 - ':') * kEveryByte)) & kTopBits;
+    if (outside != 0) return from + __builtin_ctzll(outside) / 8;
+  }
+  while (from < end && IsDigitChar(*from)) ++from;
+  return from;
+}
+
+}  // namespace
+
 // One pass over the text that both matches the numeral grammar (the same one
 // the scanner above accepts) and finds the digit runs, then one pass per run.
 void CharArrToDxNumber(const char* text, DxNumber* number) {
   InitDxNumberToZero(number);
   const bool isSigned = *text == '-' || *text == '+';
   const char* intBegin = text + (isSigned ? 1 : 0);
-  const char* c = intBegin;
-  while (IsDigitChar(*c)) ++c;
+  const char* end = intBegin + std::strlen(intBegin);
+  const char* c = SkipDigits(intBegin, end);
   const char* intEnd = c;
   const char* fracBegin = c;
   if (*c == '.') {
     fracBegin = ++c;
-    while (IsDigitChar(*c)) ++c;
+    c = SkipDigits(c, end);
   }
   const auto intCount = static_cast<int32_t>(intEnd - intBegin);
   const auto fracCount = static_cast<int32_t>(c - fracBegin);
