@@ -163,13 +163,21 @@ void MultiplyLimbs(const Limb* a, const int32_t aCount, const Limb* b, const int
 
 namespace {
 
-// quotient = floor(u / v) for a single non-zero limb v.
+// True when limbs[0..n) are all zero.
+bool IsZeroRun(const Limb* limbs, const int32_t n) {
+  return std::all_of(limbs, limbs + n, [](const Limb limb) { return limb == 0; });
+}
+
+// quotient = floor(u / v) for a single non-zero limb v, into a cleared
+// quotient: a zero remainder with only zero limbs below it leaves the
+// quotient's remaining limbs as they are.
 void DivideByLimb(const Limb* u, const int32_t uCount, const Limb v, Limb* quotient) {
   Wide remainder = 0;
   for (int32_t j = uCount - 1; j >= 0; --j) {
     const Wide value = remainder * kLimbBase + u[j];
     quotient[j] = static_cast<Limb>(value / v);
     remainder = value - quotient[j] * static_cast<Wide>(v);
+    if (remainder == 0 && IsZeroRun(u, j)) return;
   }
 }
 
@@ -234,6 +242,7 @@ void AddBack(Limb* window, const Limb* v, const int32_t n) {
 }  // namespace
 
 void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCount, Limb* quotient) {
+  std::fill_n(quotient, uCount - vCount + 1, 0);  // an exact division stops early
   if (vCount == 1) {
     DivideByLimb(u, uCount, v[0], quotient);
     return;
@@ -245,7 +254,7 @@ void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCo
   Limb divisor[kLimbCapacity];
   std::copy_n(v, vCount, divisor);
   MultiplyByLimb(divisor, vCount, factor);
-  int32_t low = 0;  // zero limbs below the dividend's digits stay zero
+  int32_t low = 0;  // u's limbs below low are zero, and stay so below each window
   while (low < uCount && u[low] == 0) ++low;
   u[uCount] = MultiplyByLimb(u + low, uCount - low, factor);
   // Steps D2 to D7: one quotient limb per window, from the top.
@@ -257,5 +266,7 @@ void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCo
       AddBack(window, divisor, vCount);
     }
     quotient[j] = static_cast<Limb>(estimate);
+    // A zero remainder with nothing but zeros below it: the quotient is exact.
+    if (window[vCount - 1] == 0 && j <= low && IsZeroRun(window, vCount)) return;
   }
 }

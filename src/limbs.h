@@ -47,5 +47,6 @@ int8_t DigitOfLimbs(const Limb* limbs, int32_t position);
 void MultiplyLimbs(const Limb* a, int32_t aCount, const Limb* b, int32_t bCount, Limb* product);
 
 // quotient[0..uCount - vCount + 1) = floor(u / v), for vCount <= uCount and a
-// non-zero top limb of v. u must hold uCount + 1 limbs; it is overwritten.
+// non-zero top limb of v; it stops at a zero remainder with only zero limbs
+// of u below it. u must hold uCount + 1 limbs; it is overwritten.
 void DivideLimbs(Limb* u, int32_t uCount, const Limb* v, int32_t vCount, Limb* quotient);

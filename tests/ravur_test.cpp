@@ -276,6 +276,9 @@ TEST(Divide, QuotientsCutAtTheDigitBound) {
       {"2", "-0.5", "-4"}, {"0.3", "0.1", "3"},  {"1.5", "-2", "-0.75"}, {"1", "0.01", "100"},
       {"0.01", "10", "0.001"}, {"1", "0", "#INFINITE"}, {"-1", "0", "-#INFINITE"}, {"0", "0", "0"},
       {"0", "-5", "0"},    {"-0", "5", "0"},
+      // Exact on limbs: the division ends at the first zero remainder.
+      {"864197523086419752308641975230", "123456789012345678901234567890", "7"},
+      {"-1.000000000000000000000000000002", "500000000000000000000000000001", "-0.000000000000000000000000000002"},
       // One unit under a multiple of the divisor, a quotient of nines: the
       // estimated quotient limb is one too high and the divisor is added back.
       {"999999999000000000000999999998", "1000000000000000000001",

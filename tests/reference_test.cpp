@@ -129,6 +129,11 @@ TEST(AgainstReference, DivisionCorrections) {
       {"2140960965718078059", "2140960970"},
       // A divisor whose top limb is already at least half the radix.
       {"1212948999999999998787049", "999999999999999999"},
+      // Exact quotients: a zero remainder with only zeros below ends the
+      // division early, one with a non-zero limb still to come does not.
+      {"864197523086419752308641975230", "123456789012345678901234567890"}, {"1", "2"},
+      {"86419752308641975230864197523.0000000001", "12345678901234567890123456789"},
+      {"20000000000000000001", "2"}, {"200000000.0000000002", "-.2"},
       // The widest operands, and the quotient's point moved furthest each way.
       {widest, widest}, {widest, tiniest}, {tiniest, widest}, {wideInteger, "1"}, {"1", wideInteger},
       {widest, "3"}, {"7", widest},
