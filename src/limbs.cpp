@@ -211,10 +211,10 @@ Wide EstimateQuotientLimb(const Limb* window, const Limb* v, const int32_t n) {
 }
 
 // Step D4: window[0..n] -= estimate x v; true when that went below zero.
-// The carry from one limb to the next, 0 or negative, is kept with kBias
-// added: the limb's value plus the bias, at least kLimbBase - 1 and below
-// 2 x kBias, is then split by one unsigned division, its quotient being the
-// biased carry out. The top limb is only compared, not stored: the next
+// The carry from one limb to the next, 0 down to -kLimbBase, is kept with
+// kBias added: the limb's value plus the bias, from 0 (an estimate of the
+// radix itself) up to below 2 x kBias, is then split by one unsigned
+// division, its quotient being the biased carry out. The top limb is only compared, not stored: the next
 // window starts one limb lower and ends below it.
 bool SubtractMultiple(Limb* window, const Limb* v, const int32_t n, const Wide estimate) {
   constexpr Wide kBias = Wide{kLimbBase} * kLimbBase;
