@@ -107,26 +107,25 @@ void CountDigit(int32_t* count) {
 void StartNumeralScan(NumeralScan* scan) { *scan = NumeralScan{kSignPart, 0, 0}; }
 
 void ScanNumeralChar(NumeralScan* scan, const char c) {
+  // A digit, the common case: counted on the side of the point the scan is on.
+  if (IsDigitChar(c)) {
+    if (scan->part == kFracPart) {
+      CountDigit(&scan->fracDigits);
+    } else if (scan->part != kRefused) {
+      scan->part = kIntPart;
+      CountDigit(&scan->intDigits);
+    }
+    return;
+  }
   switch (scan->part) {
     case kSignPart:
-      scan->part = kIntPart;
-      if (c == '-' || c == '+') return;
-      [[fallthrough]];
+      scan->part = c == '-' || c == '+' ? kIntPart : c == '.' ? kFracPart : kRefused;
+      return;
     case kIntPart:
-      if (IsDigitChar(c)) {
-        CountDigit(&scan->intDigits);
-      } else if (c == '.') {
-        scan->part = kFracPart;
-      } else {
-        scan->part = kRefused;
-      }
+      scan->part = c == '.' ? kFracPart : kRefused;
       return;
     case kFracPart:
-      if (IsDigitChar(c)) {
-        CountDigit(&scan->fracDigits);
-      } else {
-        scan->part = kRefused;
-      }
+      scan->part = kRefused;
       return;
     default:
       return;
