@@ -132,7 +132,10 @@ TEST(TextForm, CheckNumeralClassifiesEveryForm) {
 }
 
 TEST(TextForm, RefusedTextParsesToClearedZero) {
-  for (const char* text : {"1.2.3", "abc", "1+1", "+-", "99x"}) {
+  // Long runs are scanned a word at a time: the refused byte sits at every
+  // place of a word, and just outside the digits on both sides ('/' and ':').
+  for (const char* text : {"1.2.3", "abc", "1+1", "+-", "99x", "1234567/90123456", "123456789012345:",
+                           "12345678.1234567\xB9", "-0.00000000000/", "12345678901234567890.12:", "+1234567890e5"}) {
     const DxNumber number = Parse(text);
     EXPECT_EQ(number.intCount, 0) << text;
     EXPECT_EQ(number.fracCount, 0) << text;
@@ -147,6 +150,30 @@ TEST(Adapter, ResultKeepsOnlyTheLastText) {
   const char* second = Result("1", "2", DxSubtract);
   ASSERT_NE(second, nullptr);
   EXPECT_STREQ(second, "-1");
+  // The same buffer holding the next pair's numerals, shorter, longer, then
+  // the same text again and a text only its terminator tells apart.
+  char left[8] = "12";
+  char right[8] = "-3";
+  const struct {
+    const char* left;
+    const char* right;
+    DxOperation operation;
+    const char* want;
+  } steps[] = {
+      {"12", "-3", DxMultiply, "-36"}, {"1", "-3", DxMultiply, "-3"}, {"1.5", "-3", DxAdd, "-1.5"},
+      {"1.5", "-3", DxSubtract, "4.5"}, {"1.5", "-30", DxDivide, "-0.05"}, {"1.5", "-3", DxDivide, "-0.5"},
+  };
+  for (const auto& step : steps) {
+    std::strcpy(left, step.left);
+    std::strcpy(right, step.right);
+    EXPECT_STREQ(Result(left, right, step.operation), step.want) << step.left << " " << step.right;
+  }
+  // A text longer than any numeral reads as zero, and is not taken for the
+  // numeral it begins with.
+  const std::string longer = "1" + std::string(2 * kMaxNumeralLength, '0');
+  EXPECT_STREQ(Result(longer.c_str(), "2", DxAdd), "2");
+  EXPECT_STREQ(Result(longer.c_str(), "2", DxSubtract), "-2");
+  EXPECT_STREQ(Result("1", "2", DxAdd), "3");
 }
 
 TEST(Compare, OrdersBySignThenMagnitude) {
@@ -249,6 +276,13 @@ TEST(Divide, QuotientsCutAtTheDigitBound) {
       {"2", "-0.5", "-4"}, {"0.3", "0.1", "3"},  {"1.5", "-2", "-0.75"}, {"1", "0.01", "100"},
       {"0.01", "10", "0.001"}, {"1", "0", "#INFINITE"}, {"-1", "0", "-#INFINITE"}, {"0", "0", "0"},
       {"0", "-5", "0"},    {"-0", "5", "0"},
+      // Exact on limbs: the division ends at the first zero remainder.
+      {"864197523086419752308641975230", "123456789012345678901234567890", "7"},
+      {"-1.000000000000000000000000000002", "500000000000000000000000000001", "-0.000000000000000000000000000002"},
+      // One unit under a multiple of the divisor, a quotient of nines: the
+      // estimated quotient limb is one too high and the divisor is added back.
+      {"999999999000000000000999999998", "1000000000000000000001",
+       "999999998.999999999999999999999000000000000000000000999999999999999999999000000000000000000000999999999999999999999"},
   };
   for (const Row& row : quotients) {
     EXPECT_EQ(Apply(DxDivide, row.left, row.right), row.want) << row.left << " / " << row.right;

@@ -4,16 +4,25 @@
 // without integer digits, both signs, up to the room of an accepted numeral.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
 
+#include "limbs.h"
 #include "ravur.h"
 #include "reference_ravur.h"
 
 namespace {
 
 constexpr int kRecords = 2000;
+
+// Digit counts on and around each multiple of the limb size, up to the room
+// of a numeral: where gathering into limbs and spreading back change over.
+int32_t LimbBoundaryCount(std::mt19937* rng) {
+  const int32_t multiple = kLimbDigits * std::uniform_int_distribution<int32_t>(1, kMaxNumeralDigits / kLimbDigits)(*rng);
+  return std::min(multiple + std::uniform_int_distribution<int32_t>(-1, 1)(*rng), kMaxNumeralDigits);
+}
 
 ::DxNumber RandomRecord(std::mt19937* rng, const bool normalised) {
   std::uniform_int_distribution<int32_t> pick(0, 99);
@@ -22,15 +31,18 @@ constexpr int kRecords = 2000;
     if (roll < 15) return 0;
     if (roll < 30) return std::uniform_int_distribution<int32_t>(1, 3)(*rng);
     if (roll < 40) return kMaxNumeralDigits;
-    return std::uniform_int_distribution<int32_t>(1, roll < 80 ? 20 : kMaxNumeralDigits)(*rng);
+    if (roll < 55) return LimbBoundaryCount(rng);
+    return std::uniform_int_distribution<int32_t>(1, roll < 85 ? 20 : kMaxNumeralDigits)(*rng);
   };
-  const int family = pick(*rng) % 5;  // random, all nines, all zeros, a power of ten, sparse
-  const auto digit = [&]() -> int8_t {
+  // random, all nines, all zeros, a power of ten, sparse, runs of zeros a limb long
+  const int family = pick(*rng) % 6;
+  const auto digit = [&](const int32_t k) -> int8_t {
     switch (family) {
       case 1: return 9;
       case 2: return 0;
       case 3: return 0;
       case 4: return pick(*rng) < 90 ? 0 : 7;
+      case 5: return (k / kLimbDigits) % 2 == 0 ? 0 : static_cast<int8_t>(pick(*rng) % 10);
       default: return static_cast<int8_t>(pick(*rng) % 10);
     }
   };
@@ -38,8 +50,8 @@ constexpr int kRecords = 2000;
   InitDxNumberToZero(&number);
   number.intCount = count();
   number.fracCount = count();
-  for (int32_t k = 0; k < number.intCount; ++k) number.intDigits[k] = digit();
-  for (int32_t k = 0; k < number.fracCount; ++k) number.fracDigits[k] = digit();
+  for (int32_t k = 0; k < number.intCount; ++k) number.intDigits[k] = digit(k);
+  for (int32_t k = 0; k < number.fracCount; ++k) number.fracDigits[k] = digit(k);
   if (family == 3 && number.intCount > 0) number.intDigits[number.intCount - 1] = 1;
   number.isNegative = pick(*rng) < 50;
   number.isInfinite = pick(*rng) < 5;
@@ -95,6 +107,52 @@ TEST(AgainstReference, Add) { CompareOperation(DxAdd, reference::DxAdd, false, 1
 TEST(AgainstReference, Subtract) { CompareOperation(DxSubtract, reference::DxSubtract, false, 2); }
 TEST(AgainstReference, Multiply) { CompareOperation(DxMultiply, reference::DxMultiply, false, 3); }
 TEST(AgainstReference, Divide) { CompareOperation(DxDivide, reference::DxDivide, true, 4); }
+
+// Operands built so that the long division on limbs takes each of its rarely
+// taken steps (Knuth's Algorithm D), and the widest operands with the longest
+// shifts of the quotient's point, each compared with the plain reference.
+TEST(AgainstReference, DivisionCorrections) {
+  const std::string widest = std::string(kMaxNumeralDigits, '9') + "." + std::string(kMaxNumeralDigits, '9');
+  const std::string tiniest = "." + std::string(kMaxNumeralDigits - 1, '0') + "1";
+  const std::string wideInteger = "1" + std::string(kMaxNumeralDigits - 1, '0');
+  const std::pair<std::string, std::string> cases[] = {
+      // One unit under 999999999 times the divisor: the quotient limb's
+      // estimate is one too high after its correction, and the divisor is
+      // added back.
+      {"999999999000000000000999999998", "1000000000000000000001"},
+      {"-6332372000000000006332373", "1000000000000000001"},
+      // The estimate comes out at the radix itself and is lowered; its
+      // remainder then passes the radix and the correction stops.
+      {"1787692999.8212306", "9999999999"},
+      // Lowered once by the divisor's second limb, and twice.
+      {"6273606006273605", "-1000000001"},
+      {"2140960965718078059", "2140960970"},
+      // A divisor whose top limb is already at least half the radix.
+      {"1212948999999999998787049", "999999999999999999"},
+      // Exact quotients: a zero remainder with only zeros below ends the
+      // division early, one with a non-zero limb still to come does not.
+      {"864197523086419752308641975230", "123456789012345678901234567890"}, {"1", "2"},
+      {"86419752308641975230864197523.0000000001", "12345678901234567890123456789"},
+      {"20000000000000000001", "2"}, {"200000000.0000000002", "-.2"},
+      // The widest operands, and the quotient's point moved furthest each way.
+      {widest, widest}, {widest, tiniest}, {tiniest, widest}, {wideInteger, "1"}, {"1", wideInteger},
+      {widest, "3"}, {"7", widest},
+  };
+  for (const auto& [numeralLeft, numeralRight] : cases) {
+    ::DxNumber left;
+    ::DxNumber right;
+    CharArrToDxNumber(numeralLeft.c_str(), &left);
+    CharArrToDxNumber(numeralRight.c_str(), &right);
+    ::DxNumber got;
+    std::memset(&got, 0x5A, sizeof got);
+    DxDivide(&left, &right, &got);
+    const reference::DxNumber l = AsReference(left);
+    const reference::DxNumber r = AsReference(right);
+    reference::DxNumber want;
+    reference::DxDivide(&l, &r, &want);
+    EXPECT_TRUE(SameRecord(got, want)) << numeralLeft << " / " << numeralRight;
+  }
+}
 
 TEST(AgainstReference, Compare) {
   std::mt19937 rng(5);

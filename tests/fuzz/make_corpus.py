@@ -3,11 +3,13 @@
 Usage: make_corpus.py DIR [--seed S] [--random N]
 
 Seeds come from the numeral grammar [+-]? digit* ('.' digit*)? and its
-boundary families: all nines, powers of ten, 255 digits on a side (accepted)
-and 256 (refused), lone signs and points, the odd forms 5. .5 -., zeros in
-every shape, and a few refused tokens; every boundary form is paired with a
-few plain operands. Then N seeded random pairs, and N/3 pairs whose quotient
-is exact (a long divisor times a small factor).
+boundary families (digit counts around multiples of nine among them): all
+nines, powers of ten, 255 digits on a side (accepted) and 256 (refused), lone
+signs and points, the odd forms 5. .5 -., zeros in every shape, and a few
+refused tokens; every boundary form is paired with a
+few plain operands. Then N seeded random pairs, N/3 pairs whose quotient is
+exact (a long divisor times a small factor), and N/3 one unit or a divisor
+off a multiple of a divisor of several limbs.
 """
 import argparse
 import hashlib
@@ -24,7 +26,9 @@ SEPARATORS = (" ", "\n", "\t", "\r\n")
 
 def boundary_forms():
     forms = []
-    for n in (1, 2, 9, 127, 128, LIMIT - 1, LIMIT):
+    # Digit counts on and around multiples of the nine-digit limbs the
+    # multiplication and division work in, and the quotient's 127 digits.
+    for n in (1, 2, 8, 9, 10, 17, 18, 19, 27, 28, 126, 127, 128, 135, 136, 243, 244, 252, 253, LIMIT - 1, LIMIT):
         nines = "9" * n
         forms += [nines, "-" + nines, "." + nines, nines + "." + nines[:LIMIT]]
         forms += ["1" + "0" * (n - 1), "0." + "0" * (n - 1) + "1", "-0." + "0" * (n - 1) + "1"]
@@ -61,6 +65,19 @@ def exact_quotient_pair(rng):
     return split(b * m), split(b)
 
 
+def near_multiple_pair(rng):
+    """(b x q + d, b) for a divisor b of two to six nine-digit limbs, a quotient
+    q of nines or a random one, and d a unit or a divisor's worth off: the
+    long division's quotient-limb estimates land one or two too high, the case
+    its correction and add-back steps exist for."""
+    b_digits = rng.choice((10, 17, 18, 19, 27, 28, 36, 45, 54))
+    b = rng.choice((10 ** (b_digits - 1) + 1, 10 ** b_digits - 1, rng.randrange(10 ** (b_digits - 1), 10 ** b_digits),
+                    5 * 10 ** (b_digits - 1) + 1, (10 ** (b_digits - 9) - 1) * 10 ** 9 + 1))
+    q = rng.choice((10 ** 9 - 1, 10 ** 18 - 1, 999999998, rng.randrange(1, 10 ** 18)))
+    a = b * q + rng.choice((-1, 1, -2, 1 - b, b - 1))
+    return str(max(a, 1)), str(b)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("dir")
@@ -77,6 +94,7 @@ def main():
     pairs += [(numerals.numeral(rng, rng.random() < 0.5), numerals.numeral(rng, rng.random() < 0.5))
               for _ in range(args.random)]
     pairs += [exact_quotient_pair(rng) for _ in range(args.random // 3)]
+    pairs += [near_multiple_pair(rng) for _ in range(args.random // 3)]
 
     os.makedirs(args.dir, exist_ok=True)
     for left, right in pairs:

@@ -1,0 +1,52 @@
+// Decimal limbs: the working form of the multiplication and the division.
+//
+// An operation gathers the decimal digits of its operands into limbs, computes
+// on the limbs and spreads the answer back into decimal digits. The radix is a
+// power of ten, so gathering and spreading are plain multiply-adds and
+// divisions by ten: no binary radix conversion, no floating point.
+#pragma once
+
+#include <cstdint>
+
+#include "ravur.h"
+
+// Decimal digits in one limb, and the limb radix 10^kLimbDigits.
+constexpr int32_t kLimbDigits = 9;
+constexpr uint32_t kLimbBase = 1000000000;
+
+// One limb, 0 to kLimbBase - 1. Two limbs' product plus two limbs fits the
+// 64-bit word the arithmetic works in.
+using Limb = uint32_t;
+using Wide = uint64_t;
+
+// A non-negative integer as limbs: limbs[i] has weight kLimbBase^i (least
+// significant first), every limb is below kLimbBase, and limbs at or beyond
+// the count in use are not read. Leading zero limbs are allowed.
+//
+// Room: the longest value any operation forms is a division's dividend, the
+// divisor's 2 x 255 digits plus kQuotientDigits - 1 zeros, or a product of
+// 4 x 255 digits; both fit, with one limb to spare for the division's
+// normalisation.
+constexpr int32_t kLimbCapacity = (kIntCapacity + kLimbDigits - 1) / kLimbDigits + 1;
+
+// Gathers the decimal number digits[0..count) x 10^zerosBelow (digits most
+// significant first, each 0 to 9) into limbs; returns the count of limbs
+// written, ceil((count + zerosBelow) / kLimbDigits).
+int32_t GatherLimbs(const int8_t* digits, int32_t count, int32_t zerosBelow, Limb* limbs);
+
+// Spreads `count` decimal digits of the limbs, from the one of weight
+// 10^first upward, to digits[0], digits[step], digits[2 x step], ... (step 1
+// or -1). The run lies inside the limbs: first + count is at most
+// kLimbDigits x their count.
+void SpreadLimbs(const Limb* limbs, int32_t first, int32_t count, int8_t* digits, int32_t step);
+
+// The decimal digit of weight 10^position, a position inside the limbs.
+int8_t DigitOfLimbs(const Limb* limbs, int32_t position);
+
+// product[0..aCount + bCount) = a x b, schoolbook.
+void MultiplyLimbs(const Limb* a, int32_t aCount, const Limb* b, int32_t bCount, Limb* product);
+
+// quotient[0..uCount - vCount + 1) = floor(u / v), for vCount <= uCount and a
+// non-zero top limb of v; it stops at a zero remainder with only zero limbs
+// of u below it. u must hold uCount + 1 limbs; it is overwritten.
+void DivideLimbs(Limb* u, int32_t uCount, const Limb* v, int32_t vCount, Limb* quotient);
