@@ -2,7 +2,7 @@
 // their exact sum, difference and product and their quotient cut to 127 digits.
 //
 // Exit status: 0 when every pair was computed; 1 when a token was refused or a
-// numeral was left without its pair; 2 when reading, writing or memory failed,
+// numeral was left without its pair; 2 when reading or writing failed,
 // or the command line was not understood.
 #include <algorithm>
 #include <cerrno>
@@ -170,16 +170,14 @@ void PayBeforeWait(void* context) {
 // Writes bytes to standard output; the driver is its only user.
 void Emit(const char* bytes, const size_t count) { fwrite_unlocked(bytes, 1, count, stdout); }
 
-// Prints the four headed results; false if memory ran out.
-bool PrintResults(const Token* left, const Token* right) {
+// Prints the four headed results.
+void PrintResults(const Token* left, const Token* right) {
   for (const Heading& heading : kHeadings) {
     const char* text = Result(left->text, right->text, heading.operation);
-    if (text == nullptr) return false;
     Emit(heading.line, std::strlen(heading.line));
     Emit(text, std::strlen(text));
     putc_unlocked('\n', stdout);
   }
-  return true;
 }
 
 // Output to a pipe or a file goes out in large blocks, and PayBeforeWait
@@ -214,10 +212,7 @@ int Run() {
     const bool rightAccepted = Accepted(&right);
     if (!rightAccepted) Complain(Refusal(&right));
     if (leftAccepted && rightAccepted) {
-      if (!PrintResults(&left, &right)) {
-        Complain("out of memory");
-        return kExitFailure;
-      }
+      PrintResults(&left, &right);
     } else {
       status = kExitRefused;
     }
@@ -253,7 +248,7 @@ constexpr char kUsage[] =
     "\n"
     "Exit status: 0 every pair was computed; 1 a token was refused or left\n"
     "without a partner; 2 input could not be read, output could not be\n"
-    "written, memory ran out, or the command line was not understood.\n"
+    "written, or the command line was not understood.\n"
     "\n"
     "Example: printf '1 2\\n0.5 0.5\\n' | calc\n"
     "\n"

@@ -113,8 +113,8 @@ int32_t CharArrLenByDxNumber(const DxNumber* number);
 // any. The buffer must hold CharArrLenByDxNumber(number) bytes.
 void DxNumberToCharArr(char* buffer, const DxNumber* number);
 // Parses both numerals, applies the operation and returns its text. The text
-// belongs to the library and stays valid until the next call. Returns nullptr
-// only when the text's buffer cannot be allocated. Not reentrant.
+// belongs to the library and stays valid until the next call; it is never
+// nullptr (the library holds room for the longest text). Not reentrant.
 const char* Result(const char* left, const char* right, DxOperation operation);
 
 // --- Arithmetic --------------------------------------------------------------
