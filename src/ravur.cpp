@@ -141,44 +141,6 @@ NumeralStatus NumeralScanStatus(const NumeralScan* scan) {
 
 namespace {
 
-// Adds a run of digits to a count, stopping one past the limit as CountDigit does.
-void CountDigits(int32_t* count, const size_t run) {
-  *count = static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(*count) + run, kMaxNumeralDigits + 1));
-}
-
-size_t DigitRun(const char* text, const size_t length) {
-  size_t run = 0;
-  while (run < length && IsDigitChar(text[run])) ++run;
-  return run;
-}
-
-}  // namespace
-
-// The same steps as ScanNumeralChar on every byte, with each run of digits
-// counted in one go.
-void ScanNumeralText(NumeralScan* scan, const char* text, const size_t length) {
-  size_t i = 0;
-  while (i < length && scan->part != kRefused) {
-    if (scan->part == kSignPart) {
-      ScanNumeralChar(scan, text[i++]);
-      continue;
-    }
-    const size_t run = DigitRun(text + i, length - i);
-    CountDigits(scan->part == kIntPart ? &scan->intDigits : &scan->fracDigits, run);
-    i += run;
-    if (i < length) ScanNumeralChar(scan, text[i++]);
-  }
-}
-
-NumeralStatus CheckNumeral(const char* text, const size_t length) {
-  NumeralScan scan;
-  StartNumeralScan(&scan);
-  ScanNumeralText(&scan, text, length);
-  return NumeralScanStatus(&scan);
-}
-
-namespace {
-
 // The first byte in [from, end) that is not an ASCII digit, or end; eight
 // bytes a word. A byte's top bit is set in word + (0x80 - ':') when it is
 // ':' to 0xB9, and in word - '0' when it is below '0' or 0xB0 and above: one
@@ -198,7 +160,35 @@ const char* SkipDigits(const char* from, const char* end) {
   return from;
 }
 
+// Adds a run of digits to a count, stopping one past the limit as CountDigit does.
+void CountDigits(int32_t* count, const size_t run) {
+  *count = static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(*count) + run, kMaxNumeralDigits + 1));
+}
+
 }  // namespace
+
+// The same steps as ScanNumeralChar on every byte, with each run of digits
+// counted in one go.
+void ScanNumeralText(NumeralScan* scan, const char* text, const size_t length) {
+  size_t i = 0;
+  while (i < length && scan->part != kRefused) {
+    if (scan->part == kSignPart) {
+      ScanNumeralChar(scan, text[i++]);
+      continue;
+    }
+    const auto run = static_cast<size_t>(SkipDigits(text + i, text + length) - (text + i));
+    CountDigits(scan->part == kIntPart ? &scan->intDigits : &scan->fracDigits, run);
+    i += run;
+    if (i < length) ScanNumeralChar(scan, text[i++]);
+  }
+}
+
+NumeralStatus CheckNumeral(const char* text, const size_t length) {
+  NumeralScan scan;
+  StartNumeralScan(&scan);
+  ScanNumeralText(&scan, text, length);
+  return NumeralScanStatus(&scan);
+}
 
 // One pass over the text that both matches the numeral grammar (the same one
 // the scanner above accepts) and finds the digit runs, then one pass per run.
