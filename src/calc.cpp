@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include <unistd.h>
@@ -185,14 +186,39 @@ void PayBeforeWait(void* context) {
 // Writes bytes to standard output; the driver is its only user.
 void Emit(const char* bytes, const size_t count) { fwrite_unlocked(bytes, 1, count, stdout); }
 
+// No text Result gives is longer: every digit the record has room for, a
+// sign, a point, and a "0" standing in for missing integer digits.
+constexpr size_t kLongestResult = kIntCapacity + kFracCapacity + 3;
+
+constexpr size_t LongestHeading() {
+  size_t longest = 0;
+  for (const Heading& heading : kHeadings) longest = std::max(longest, std::char_traits<char>::length(heading.line));
+  return longest;
+}
+
+// A pair's headed results, gathered so that they reach stdio in one call
+// instead of twelve; room for the longest four.
+struct PairText {
+  size_t used;
+  char bytes[std::size(kHeadings) * (LongestHeading() + kLongestResult + 1)];
+};
+
+void Append(PairText* text, const char* bytes, const size_t count) {
+  std::memcpy(text->bytes + text->used, bytes, count);
+  text->used += count;
+}
+
 // Prints the four headed results.
 void PrintResults(const Token* left, const Token* right) {
+  static PairText text;
+  text.used = 0;
   for (const Heading& heading : kHeadings) {
-    const char* text = Result(left->text, right->text, heading.operation);
-    Emit(heading.line, std::strlen(heading.line));
-    Emit(text, std::strlen(text));
-    putc_unlocked('\n', stdout);
+    const char* result = Result(left->text, right->text, heading.operation);
+    Append(&text, heading.line, std::strlen(heading.line));
+    Append(&text, result, std::strlen(result));
+    Append(&text, "\n", 1);
   }
+  Emit(text.bytes, text.used);
 }
 
 // Output to a pipe or a file goes out in large blocks, and PayBeforeWait
