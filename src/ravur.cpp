@@ -97,40 +97,9 @@ enum NumeralPart : uint8_t { kSignPart, kIntPart, kFracPart, kRefused };
 
 bool IsDigitChar(const char c) { return c >= '0' && c <= '9'; }
 
-// Counts up to one past the limit, so a long token cannot overflow the count.
-void CountDigit(int32_t* count) {
-  if (*count <= kMaxNumeralDigits) ++*count;
-}
-
 }  // namespace
 
 void StartNumeralScan(NumeralScan* scan) { *scan = NumeralScan{kSignPart, 0, 0}; }
-
-void ScanNumeralChar(NumeralScan* scan, const char c) {
-  // A digit, the common case: counted on the side of the point the scan is on.
-  if (IsDigitChar(c)) {
-    if (scan->part == kFracPart) {
-      CountDigit(&scan->fracDigits);
-    } else if (scan->part != kRefused) {
-      scan->part = kIntPart;
-      CountDigit(&scan->intDigits);
-    }
-    return;
-  }
-  switch (scan->part) {
-    case kSignPart:
-      scan->part = c == '-' || c == '+' ? kIntPart : c == '.' ? kFracPart : kRefused;
-      return;
-    case kIntPart:
-      scan->part = c == '.' ? kFracPart : kRefused;
-      return;
-    case kFracPart:
-      scan->part = kRefused;
-      return;
-    default:
-      return;
-  }
-}
 
 NumeralStatus NumeralScanStatus(const NumeralScan* scan) {
   if (scan->part == kRefused) return NumeralStatus::kNotANumber;
@@ -160,26 +129,43 @@ const char* SkipDigits(const char* from, const char* end) {
   return from;
 }
 
-// Adds a run of digits to a count, stopping one past the limit as CountDigit does.
+// Adds a run of digits to a count; the count stops one past the limit, so a
+// long token cannot overflow it.
 void CountDigits(int32_t* count, const size_t run) {
   *count = static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(*count) + run, kMaxNumeralDigits + 1));
 }
 
+// Where a byte that is not a digit takes the scan: a sign only in front, one
+// point, nothing else.
+void ScanNonDigit(NumeralScan* scan, const char c) {
+  switch (scan->part) {
+    case kSignPart:
+      scan->part = c == '-' || c == '+' ? kIntPart : c == '.' ? kFracPart : kRefused;
+      return;
+    case kIntPart:
+      scan->part = c == '.' ? kFracPart : kRefused;
+      return;
+    default:
+      scan->part = kRefused;
+      return;
+  }
+}
+
 }  // namespace
 
-// The same steps as ScanNumeralChar on every byte, with each run of digits
-// counted in one go.
+// Digits are taken a run at a time, counted on the side of the point the scan
+// is on; a run in front of any sign or point begins the integer digits.
 void ScanNumeralText(NumeralScan* scan, const char* text, const size_t length) {
-  size_t i = 0;
-  while (i < length && scan->part != kRefused) {
-    if (scan->part == kSignPart) {
-      ScanNumeralChar(scan, text[i++]);
-      continue;
+  const char* c = text;
+  const char* const end = text + length;
+  while (c != end && scan->part != kRefused) {
+    const char* const run = SkipDigits(c, end);
+    if (run != c) {
+      if (scan->part == kSignPart) scan->part = kIntPart;
+      CountDigits(scan->part == kFracPart ? &scan->fracDigits : &scan->intDigits, static_cast<size_t>(run - c));
+      c = run;
     }
-    const auto run = static_cast<size_t>(SkipDigits(text + i, text + length) - (text + i));
-    CountDigits(scan->part == kIntPart ? &scan->intDigits : &scan->fracDigits, run);
-    i += run;
-    if (i < length) ScanNumeralChar(scan, text[i++]);
+    if (c != end) ScanNonDigit(scan, *c++);
   }
 }
 

@@ -84,17 +84,16 @@ enum class NumeralStatus : uint8_t {
   kTooManyFracDigits,
 };
 
-// Classifies a numeral one character at a time, so that a token of any length
-// can be judged without being stored.
+// Classifies a numeral a piece at a time, so that a token of any length can
+// be judged without being stored whole.
 struct NumeralScan {
   uint8_t part;  // where the next character falls: sign, integer, fraction, or refused
   int32_t intDigits;   // integer digits seen, stops counting past the limit
   int32_t fracDigits;  // fraction digits seen, stops counting past the limit
 };
 void StartNumeralScan(NumeralScan* scan);
-void ScanNumeralChar(NumeralScan* scan, char c);
-// The same for `length` bytes in a row: a token that arrives in pieces is
-// judged piece by piece.
+// Takes the next `length` bytes of the token: a token that arrives in pieces
+// is judged piece by piece.
 void ScanNumeralText(NumeralScan* scan, const char* text, size_t length);
 NumeralStatus NumeralScanStatus(const NumeralScan* scan);
 // The whole check on a text of `length` bytes (a NUL byte is refused like any
