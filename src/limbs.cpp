@@ -159,7 +159,8 @@ void MultiplyLimbs(const Limb* a, const int32_t aCount, const Limb* b, const int
 // --- Division ----------------------------------------------------------------
 //
 // Long division of limbs, TAOCP vol. 2, 4.3.1, Algorithm D, with the decimal
-// radix kLimbBase. A one-limb divisor takes the short division instead.
+// radix kLimbBase. A divisor of one or two limbs takes the short division
+// instead.
 
 namespace {
 
@@ -168,15 +169,25 @@ bool IsZeroRun(const Limb* limbs, const int32_t n) {
   return std::all_of(limbs, limbs + n, [](const Limb limb) { return limb == 0; });
 }
 
-// quotient = floor(u / v) for a single non-zero limb v, into a cleared
-// quotient: a zero remainder with only zero limbs below it leaves the
-// quotient's remaining limbs as they are.
-void DivideByLimb(const Limb* u, const int32_t uCount, const Limb v, Limb* quotient) {
+// A divisor of at most two limbs, below kLimbBase^2 = 10^18 < 2^60, fits one
+// Wide; each step of the short division below then divides remainder x
+// kLimbBase + u[j], below v x kLimbBase, which the Step type holds: Wide for
+// a one-limb divisor (below 10^18), DoubleWide for a two-limb one (below
+// 10^27 < 2^90, a 128-by-64-bit division whose quotient fits one limb).
+__extension__ typedef unsigned __int128 DoubleWide;
+constexpr int32_t kShortDivisorLimbs = 2;
+
+// Short division (TAOCP vol. 2, 4.3.1, exercise 16) of u by the non-zero
+// divisor v, into a cleared quotient: a zero remainder with only zero limbs
+// below it leaves the quotient's remaining limbs as they are.
+template <typename Step>
+void DivideShort(const Limb* u, const int32_t uCount, const Wide v, Limb* quotient) {
   Wide remainder = 0;
   for (int32_t j = uCount - 1; j >= 0; --j) {
-    const Wide value = remainder * kLimbBase + u[j];
-    quotient[j] = static_cast<Limb>(value / v);
-    remainder = value - quotient[j] * static_cast<Wide>(v);
+    const Step value = static_cast<Step>(remainder) * kLimbBase + u[j];
+    const auto digit = static_cast<Limb>(value / v);
+    quotient[j] = digit;
+    remainder = static_cast<Wide>(value - static_cast<Step>(digit) * v);
     if (remainder == 0 && IsZeroRun(u, j)) return;
   }
 }
@@ -244,7 +255,11 @@ void AddBack(Limb* window, const Limb* v, const int32_t n) {
 void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCount, Limb* quotient) {
   std::fill_n(quotient, uCount - vCount + 1, 0);  // an exact division stops early
   if (vCount == 1) {
-    DivideByLimb(u, uCount, v[0], quotient);
+    DivideShort<Wide>(u, uCount, v[0], quotient);
+    return;
+  }
+  if (vCount == kShortDivisorLimbs) {
+    DivideShort<DoubleWide>(u, uCount, static_cast<Wide>(v[1]) * kLimbBase + v[0], quotient);
     return;
   }
   // Step D1: scale both by the factor that brings v's top limb to at least
