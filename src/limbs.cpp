@@ -43,26 +43,18 @@ Word EightDigitBytes(const Limb value) {
 
 }  // namespace
 
+// Limb k (from the least significant) holds the digits from position
+// total - kLimbDigits x (k + 1) of the digits followed by the zeros below:
+// nine digits read in one go, the ones outside digits[0..count) being the
+// zeros around them, or 0 when the limb lies wholly in the zeros below.
 int32_t GatherLimbs(const int8_t* digits, const int32_t count, const int32_t zerosBelow, Limb* limbs) {
   const int32_t total = count + zerosBelow;
   const int32_t limbCount = (total + kLimbDigits - 1) / kLimbDigits;
-  // The top limb takes the digits left over by whole limbs below it.
-  int32_t next = 0;  // the next digit of digits, counted from the most significant
-  int32_t end = total - (limbCount - 1) * kLimbDigits;
-  for (int32_t k = limbCount - 1; k >= 0; --k, end += kLimbDigits) {
-    if (next >= count) {
-      limbs[k] = 0;
-      continue;
-    }
-    const int32_t last = std::min(end, count);
-    Limb value = 0;
-    if (last - next == kLimbDigits) {
-      value = static_cast<Limb>(digits[next]) * kPowersOfTen[kEightDigits] + EightDigitsValue(digits + next + 1);
-      next = last;
-    }
-    for (; next < last; ++next) value = value * kDecimal + static_cast<Limb>(digits[next]);
-    limbs[k] = value * kPowersOfTen[end - last];  // the zeros below, when the digits end inside this limb
-    next = end;
+  for (int32_t k = 0; k < limbCount; ++k) {
+    const int32_t first = total - kLimbDigits * (k + 1);  // at least -kGatherPad
+    limbs[k] = first < count ? static_cast<Limb>(digits[first]) * kPowersOfTen[kEightDigits] +
+                                   EightDigitsValue(digits + first + 1)
+                             : 0;
   }
   return limbCount;
 }
