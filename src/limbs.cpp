@@ -44,17 +44,18 @@ Word EightDigitBytes(const Limb value) {
 }  // namespace
 
 // Limb k (from the least significant) holds the digits from position
-// total - kLimbDigits x (k + 1) of the digits followed by the zeros below:
-// nine digits read in one go, the ones outside digits[0..count) being the
-// zeros around them, or 0 when the limb lies wholly in the zeros below.
+// total - kLimbDigits x (k + 1) of the digits followed by the zeros below.
+// The lowest zerosBelow / kLimbDigits limbs lie wholly in those zeros; each
+// limb above them is nine digits read in one go, the ones outside
+// digits[0..count) being the zeros around them.
 int32_t GatherLimbs(const int8_t* digits, const int32_t count, const int32_t zerosBelow, Limb* limbs) {
   const int32_t total = count + zerosBelow;
   const int32_t limbCount = (total + kLimbDigits - 1) / kLimbDigits;
-  for (int32_t k = 0; k < limbCount; ++k) {
-    const int32_t first = total - kLimbDigits * (k + 1);  // at least -kGatherPad
-    limbs[k] = first < count ? static_cast<Limb>(digits[first]) * kPowersOfTen[kEightDigits] +
-                                   EightDigitsValue(digits + first + 1)
-                             : 0;
+  const int32_t zeroLimbs = zerosBelow / kLimbDigits;
+  std::fill_n(limbs, zeroLimbs, 0);
+  for (int32_t k = zeroLimbs; k < limbCount; ++k) {
+    const int32_t first = total - kLimbDigits * (k + 1);  // from -kGatherPad to count - 1
+    limbs[k] = static_cast<Limb>(digits[first]) * kPowersOfTen[kEightDigits] + EightDigitsValue(digits + first + 1);
   }
   return limbCount;
 }
