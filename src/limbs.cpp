@@ -43,26 +43,19 @@ Word EightDigitBytes(const Limb value) {
 
 }  // namespace
 
+// Limb k (from the least significant) holds the digits from position
+// total - kLimbDigits x (k + 1) of the digits followed by the zeros below.
+// The lowest zerosBelow / kLimbDigits limbs lie wholly in those zeros; each
+// limb above them is nine digits read in one go, the ones outside
+// digits[0..count) being the zeros around them.
 int32_t GatherLimbs(const int8_t* digits, const int32_t count, const int32_t zerosBelow, Limb* limbs) {
   const int32_t total = count + zerosBelow;
   const int32_t limbCount = (total + kLimbDigits - 1) / kLimbDigits;
-  // The top limb takes the digits left over by whole limbs below it.
-  int32_t next = 0;  // the next digit of digits, counted from the most significant
-  int32_t end = total - (limbCount - 1) * kLimbDigits;
-  for (int32_t k = limbCount - 1; k >= 0; --k, end += kLimbDigits) {
-    if (next >= count) {
-      limbs[k] = 0;
-      continue;
-    }
-    const int32_t last = std::min(end, count);
-    Limb value = 0;
-    if (last - next == kLimbDigits) {
-      value = static_cast<Limb>(digits[next]) * kPowersOfTen[kEightDigits] + EightDigitsValue(digits + next + 1);
-      next = last;
-    }
-    for (; next < last; ++next) value = value * kDecimal + static_cast<Limb>(digits[next]);
-    limbs[k] = value * kPowersOfTen[end - last];  // the zeros below, when the digits end inside this limb
-    next = end;
+  const int32_t zeroLimbs = zerosBelow / kLimbDigits;
+  std::fill_n(limbs, zeroLimbs, 0);
+  for (int32_t k = zeroLimbs; k < limbCount; ++k) {
+    const int32_t first = total - kLimbDigits * (k + 1);  // from -kGatherPad to count - 1
+    limbs[k] = static_cast<Limb>(digits[first]) * kPowersOfTen[kEightDigits] + EightDigitsValue(digits + first + 1);
   }
   return limbCount;
 }
@@ -159,7 +152,8 @@ void MultiplyLimbs(const Limb* a, const int32_t aCount, const Limb* b, const int
 // --- Division ----------------------------------------------------------------
 //
 // Long division of limbs, TAOCP vol. 2, 4.3.1, Algorithm D, with the decimal
-// radix kLimbBase. A one-limb divisor takes the short division instead.
+// radix kLimbBase. A divisor of one or two limbs takes the short division
+// instead.
 
 namespace {
 
@@ -168,15 +162,25 @@ bool IsZeroRun(const Limb* limbs, const int32_t n) {
   return std::all_of(limbs, limbs + n, [](const Limb limb) { return limb == 0; });
 }
 
-// quotient = floor(u / v) for a single non-zero limb v, into a cleared
-// quotient: a zero remainder with only zero limbs below it leaves the
-// quotient's remaining limbs as they are.
-void DivideByLimb(const Limb* u, const int32_t uCount, const Limb v, Limb* quotient) {
+// A divisor of at most two limbs, below kLimbBase^2 = 10^18 < 2^60, fits one
+// Wide; each step of the short division below then divides remainder x
+// kLimbBase + u[j], below v x kLimbBase, which the Step type holds: Wide for
+// a one-limb divisor (below 10^18), DoubleWide for a two-limb one (below
+// 10^27 < 2^90, a 128-by-64-bit division whose quotient fits one limb).
+__extension__ typedef unsigned __int128 DoubleWide;
+constexpr int32_t kShortDivisorLimbs = 2;
+
+// Short division (TAOCP vol. 2, 4.3.1, exercise 16) of u by the non-zero
+// divisor v, into a cleared quotient: a zero remainder with only zero limbs
+// below it leaves the quotient's remaining limbs as they are.
+template <typename Step>
+void DivideShort(const Limb* u, const int32_t uCount, const Wide v, Limb* quotient) {
   Wide remainder = 0;
   for (int32_t j = uCount - 1; j >= 0; --j) {
-    const Wide value = remainder * kLimbBase + u[j];
-    quotient[j] = static_cast<Limb>(value / v);
-    remainder = value - quotient[j] * static_cast<Wide>(v);
+    const Step value = static_cast<Step>(remainder) * kLimbBase + u[j];
+    const auto digit = static_cast<Limb>(value / v);
+    quotient[j] = digit;
+    remainder = static_cast<Wide>(value - static_cast<Step>(digit) * v);
     if (remainder == 0 && IsZeroRun(u, j)) return;
   }
 }
@@ -244,7 +248,11 @@ void AddBack(Limb* window, const Limb* v, const int32_t n) {
 void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCount, Limb* quotient) {
   std::fill_n(quotient, uCount - vCount + 1, 0);  // an exact division stops early
   if (vCount == 1) {
-    DivideByLimb(u, uCount, v[0], quotient);
+    DivideShort<Wide>(u, uCount, v[0], quotient);
+    return;
+  }
+  if (vCount == kShortDivisorLimbs) {
+    DivideShort<DoubleWide>(u, uCount, static_cast<Wide>(v[1]) * kLimbBase + v[0], quotient);
     return;
   }
   // Step D1: scale both by the factor that brings v's top limb to at least

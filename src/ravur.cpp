@@ -546,6 +546,23 @@ int32_t IntegerForm(const DxNumber* number, int8_t* out) {
 
 bool IsZeroForm(const int8_t* digits, const int32_t count) { return count == 0 || (count == 1 && digits[0] == 0); }
 
+// Room for the integer form of any record and the zeros GatherLimbs reads
+// around it; the form starts at kGatherPad.
+constexpr int32_t kFormRoom = kGatherPad + kAllDigits + kGatherPad;
+
+// IntegerForm at room + kGatherPad, with zeros in the positions before it.
+int32_t PaddedIntegerForm(const DxNumber* number, int8_t* room) {
+  std::memset(room, 0, kGatherPad);
+  return IntegerForm(number, room + kGatherPad);
+}
+
+// GatherLimbs of digits[0..count) from PaddedIntegerForm's room, first
+// clearing the positions after them.
+int32_t GatherForm(int8_t* digits, const int32_t count, const int32_t zerosBelow, Limb* limbs) {
+  std::memset(digits + count, 0, kGatherPad);
+  return GatherLimbs(digits, count, zerosBelow, limbs);
+}
+
 // Fills the cleared record with the value x 10^-places, where the value has
 // its top digit at weight 10^(digitCount - 1), inside the limbs: the record
 // that a record of the value's digitCount integer digits, shifted by -places,
@@ -575,10 +592,12 @@ void PlaceDigits(const Limb* limbs, const int32_t digitCount, const int32_t plac
 // length - 1 + left form length >= 1), else 0.
 
 void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
-  int8_t a[kAllDigits];
-  int8_t b[kAllDigits];
-  const int32_t aCount = IntegerForm(left, a);
-  const int32_t bCount = IntegerForm(right, b);
+  int8_t aRoom[kFormRoom];
+  int8_t bRoom[kFormRoom];
+  const int32_t aCount = PaddedIntegerForm(left, aRoom);
+  const int32_t bCount = PaddedIntegerForm(right, bRoom);
+  int8_t* const a = aRoom + kGatherPad;
+  int8_t* const b = bRoom + kGatherPad;
   InitDxNumberToZero(result);
   if (IsZeroForm(a, aCount) || IsZeroForm(b, bCount)) {
     result->intCount = bCount > 0 && bCount - 1 + aCount >= 1 ? 1 : 0;
@@ -587,8 +606,8 @@ void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
     Limb aLimbs[kLimbCapacity];
     Limb bLimbs[kLimbCapacity];
     Limb product[kLimbCapacity];
-    const int32_t aLimbCount = GatherLimbs(a, aCount, 0, aLimbs);
-    const int32_t bLimbCount = GatherLimbs(b, bCount, 0, bLimbs);
+    const int32_t aLimbCount = GatherForm(a, aCount, 0, aLimbs);
+    const int32_t bLimbCount = GatherForm(b, bCount, 0, bLimbs);
     MultiplyLimbs(aLimbs, aLimbCount, bLimbs, bLimbCount, product);
     // A product of aCount and bCount digits has aCount + bCount of them, or one fewer.
     const int32_t top = aCount + bCount - 1;
@@ -624,16 +643,18 @@ void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
     MakeInfinite(result);
     return;
   }
-  int8_t a[kAllDigits];
-  int8_t b[kAllDigits];
-  const int32_t aCount = IntegerForm(left, a);
-  const int32_t bCount = IntegerForm(right, b);
+  int8_t aRoom[kFormRoom];
+  int8_t bRoom[kFormRoom];
+  const int32_t aCount = PaddedIntegerForm(left, aRoom);
+  const int32_t bCount = PaddedIntegerForm(right, bRoom);
+  int8_t* const a = aRoom + kGatherPad;
+  int8_t* const b = bRoom + kGatherPad;
   const int32_t dividendDigits = kQuotientDigits - 1 + bCount;
   Limb dividend[kLimbCapacity + 1];
   Limb divisor[kLimbCapacity];
-  const int32_t dividendCount = GatherLimbs(a, std::min(aCount, dividendDigits),
-                                            std::max(dividendDigits - aCount, 0), dividend);
-  const int32_t divisorCount = GatherLimbs(b, bCount, 0, divisor);
+  const int32_t dividendCount = GatherForm(a, std::min(aCount, dividendDigits),
+                                           std::max(dividendDigits - aCount, 0), dividend);
+  const int32_t divisorCount = GatherForm(b, bCount, 0, divisor);
   Limb quotient[kLimbCapacity];
   DivideLimbs(dividend, dividendCount, divisor, divisorCount, quotient);
   // 0.d0d1...d126 shifted by 1 and by the point correction.

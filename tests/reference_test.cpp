@@ -129,11 +129,19 @@ TEST(AgainstReference, DivisionCorrections) {
       {"2140960965718078059", "2140960970"},
       // A divisor whose top limb is already at least half the radix.
       {"1212948999999999998787049", "999999999999999999"},
+      // The cases above with a two-limb divisor take the short division;
+      // scaled by one limb, with a zero limb below each divisor, the same
+      // steps of the long division.
+      {"1787692999821230600", "9999999999000000000"},
+      {"6273606006273605000000000", "-1000000001000000000"},
+      {"2140960965718078059000000000", "2140960970000000000"},
+      {"1212948999999999998787049000000000", "999999999999999999000000000"},
       // Exact quotients: a zero remainder with only zeros below ends the
       // division early, one with a non-zero limb still to come does not.
       {"864197523086419752308641975230", "123456789012345678901234567890"}, {"1", "2"},
       {"86419752308641975230864197523.0000000001", "12345678901234567890123456789"},
       {"20000000000000000001", "2"}, {"200000000.0000000002", "-.2"},
+      {"2469135780", "1234567890"}, {"12345678900000000000000000001", "1234567890"},
       // The widest operands, and the quotient's point moved furthest each way.
       {widest, widest}, {widest, tiniest}, {tiniest, widest}, {wideInteger, "1"}, {"1", wideInteger},
       {widest, "3"}, {"7", widest},
