@@ -550,15 +550,24 @@ bool IsZeroForm(const int8_t* digits, const int32_t count) { return count == 0 |
 // around it; the form starts at kGatherPad.
 constexpr int32_t kFormRoom = kGatherPad + kAllDigits + kGatherPad;
 
-// IntegerForm at room + kGatherPad, with zeros in the positions before it.
-int32_t PaddedIntegerForm(const DxNumber* number, int8_t* room) {
-  std::memset(room, 0, kGatherPad);
-  return IntegerForm(number, room + kGatherPad);
+// An operand's integer form with the zeros GatherLimbs reads before it: its
+// count digits start at room + kGatherPad.
+struct PaddedForm {
+  int8_t room[kFormRoom];
+  int32_t count;
+};
+
+int8_t* FormDigits(PaddedForm* form) { return form->room + kGatherPad; }
+
+void TakeIntegerForm(const DxNumber* number, PaddedForm* form) {
+  std::memset(form->room, 0, kGatherPad);
+  form->count = IntegerForm(number, FormDigits(form));
 }
 
-// GatherLimbs of digits[0..count) from PaddedIntegerForm's room, first
-// clearing the positions after them.
-int32_t GatherForm(int8_t* digits, const int32_t count, const int32_t zerosBelow, Limb* limbs) {
+// GatherLimbs of the form's first `count` digits, first clearing the
+// positions after them.
+int32_t GatherForm(PaddedForm* form, const int32_t count, const int32_t zerosBelow, Limb* limbs) {
+  int8_t* const digits = FormDigits(form);
   std::memset(digits + count, 0, kGatherPad);
   return GatherLimbs(digits, count, zerosBelow, limbs);
 }
@@ -592,22 +601,22 @@ void PlaceDigits(const Limb* limbs, const int32_t digitCount, const int32_t plac
 // length - 1 + left form length >= 1), else 0.
 
 void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
-  int8_t aRoom[kFormRoom];
-  int8_t bRoom[kFormRoom];
-  const int32_t aCount = PaddedIntegerForm(left, aRoom);
-  const int32_t bCount = PaddedIntegerForm(right, bRoom);
-  int8_t* const a = aRoom + kGatherPad;
-  int8_t* const b = bRoom + kGatherPad;
+  PaddedForm a;
+  PaddedForm b;
+  TakeIntegerForm(left, &a);
+  TakeIntegerForm(right, &b);
+  const int32_t aCount = a.count;
+  const int32_t bCount = b.count;
   InitDxNumberToZero(result);
-  if (IsZeroForm(a, aCount) || IsZeroForm(b, bCount)) {
+  if (IsZeroForm(FormDigits(&a), aCount) || IsZeroForm(FormDigits(&b), bCount)) {
     result->intCount = bCount > 0 && bCount - 1 + aCount >= 1 ? 1 : 0;
     MoveFloatPoint(result, -(left->fracCount + right->fracCount));
   } else {
     Limb aLimbs[kLimbCapacity];
     Limb bLimbs[kLimbCapacity];
     Limb product[kLimbCapacity];
-    const int32_t aLimbCount = GatherForm(a, aCount, 0, aLimbs);
-    const int32_t bLimbCount = GatherForm(b, bCount, 0, bLimbs);
+    const int32_t aLimbCount = GatherForm(&a, aCount, 0, aLimbs);
+    const int32_t bLimbCount = GatherForm(&b, bCount, 0, bLimbs);
     MultiplyLimbs(aLimbs, aLimbCount, bLimbs, bLimbCount, product);
     // A product of aCount and bCount digits has aCount + bCount of them, or one fewer.
     const int32_t top = aCount + bCount - 1;
@@ -643,18 +652,18 @@ void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
     MakeInfinite(result);
     return;
   }
-  int8_t aRoom[kFormRoom];
-  int8_t bRoom[kFormRoom];
-  const int32_t aCount = PaddedIntegerForm(left, aRoom);
-  const int32_t bCount = PaddedIntegerForm(right, bRoom);
-  int8_t* const a = aRoom + kGatherPad;
-  int8_t* const b = bRoom + kGatherPad;
+  PaddedForm a;
+  PaddedForm b;
+  TakeIntegerForm(left, &a);
+  TakeIntegerForm(right, &b);
+  const int32_t aCount = a.count;
+  const int32_t bCount = b.count;
   const int32_t dividendDigits = kQuotientDigits - 1 + bCount;
   Limb dividend[kLimbCapacity + 1];
   Limb divisor[kLimbCapacity];
-  const int32_t dividendCount = GatherForm(a, std::min(aCount, dividendDigits),
+  const int32_t dividendCount = GatherForm(&a, std::min(aCount, dividendDigits),
                                            std::max(dividendDigits - aCount, 0), dividend);
-  const int32_t divisorCount = GatherForm(b, bCount, 0, divisor);
+  const int32_t divisorCount = GatherForm(&b, bCount, 0, divisor);
   Limb quotient[kLimbCapacity];
   DivideLimbs(dividend, dividendCount, divisor, divisorCount, quotient);
   // 0.d0d1...d126 shifted by 1 and by the point correction.
