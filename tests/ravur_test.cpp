@@ -134,8 +134,11 @@ TEST(TextForm, CheckNumeralClassifiesEveryForm) {
 TEST(TextForm, RefusedTextParsesToClearedZero) {
   // Long runs are scanned a word at a time: the refused byte sits at every
   // place of a word, and just outside the digits on both sides ('/' and ':').
-  for (const char* text : {"1.2.3", "abc", "1+1", "+-", "99x", "1234567/90123456", "123456789012345:",
-                           "12345678.1234567\xB9", "-0.00000000000/", "12345678901234567890.12:", "+1234567890e5"}) {
+  // Then a side one digit too long, before and after the point.
+  const std::string over(kMaxNumeralDigits + 1, '1');
+  for (const std::string& text : std::initializer_list<std::string>{
+           "1.2.3", "abc", "1+1", "+-", "99x", "1234567/90123456", "123456789012345:", "12345678.1234567\xB9",
+           "-0.00000000000/", "12345678901234567890.12:", "+1234567890e5", "-" + over + ".5", "1." + over}) {
     const DxNumber number = Parse(text);
     EXPECT_EQ(number.intCount, 0) << text;
     EXPECT_EQ(number.fracCount, 0) << text;
