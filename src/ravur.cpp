@@ -605,21 +605,19 @@ void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   PaddedForm b;
   TakeIntegerForm(left, &a);
   TakeIntegerForm(right, &b);
-  const int32_t aCount = a.count;
-  const int32_t bCount = b.count;
   InitDxNumberToZero(result);
-  if (IsZeroForm(FormDigits(&a), aCount) || IsZeroForm(FormDigits(&b), bCount)) {
-    result->intCount = bCount > 0 && bCount - 1 + aCount >= 1 ? 1 : 0;
+  if (IsZeroForm(FormDigits(&a), a.count) || IsZeroForm(FormDigits(&b), b.count)) {
+    result->intCount = b.count > 0 && b.count - 1 + a.count >= 1 ? 1 : 0;
     MoveFloatPoint(result, -(left->fracCount + right->fracCount));
   } else {
     Limb aLimbs[kLimbCapacity];
     Limb bLimbs[kLimbCapacity];
     Limb product[kLimbCapacity];
-    const int32_t aLimbCount = GatherForm(&a, aCount, 0, aLimbs);
-    const int32_t bLimbCount = GatherForm(&b, bCount, 0, bLimbs);
+    const int32_t aLimbCount = GatherForm(&a, a.count, 0, aLimbs);
+    const int32_t bLimbCount = GatherForm(&b, b.count, 0, bLimbs);
     MultiplyLimbs(aLimbs, aLimbCount, bLimbs, bLimbCount, product);
-    // A product of aCount and bCount digits has aCount + bCount of them, or one fewer.
-    const int32_t top = aCount + bCount - 1;
+    // A product of a.count and b.count digits has a.count + b.count of them, or one fewer.
+    const int32_t top = a.count + b.count - 1;
     const int32_t digitCount = DigitOfLimbs(product, top) == 0 ? top : top + 1;
     PlaceDigits(product, digitCount, left->fracCount + right->fracCount, result);
   }
@@ -656,18 +654,16 @@ void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   PaddedForm b;
   TakeIntegerForm(left, &a);
   TakeIntegerForm(right, &b);
-  const int32_t aCount = a.count;
-  const int32_t bCount = b.count;
-  const int32_t dividendDigits = kQuotientDigits - 1 + bCount;
+  const int32_t dividendDigits = kQuotientDigits - 1 + b.count;
   Limb dividend[kLimbCapacity + 1];
   Limb divisor[kLimbCapacity];
-  const int32_t dividendCount = GatherForm(&a, std::min(aCount, dividendDigits),
-                                           std::max(dividendDigits - aCount, 0), dividend);
-  const int32_t divisorCount = GatherForm(&b, bCount, 0, divisor);
+  const int32_t dividendCount = GatherForm(&a, std::min(a.count, dividendDigits),
+                                           std::max(dividendDigits - a.count, 0), dividend);
+  const int32_t divisorCount = GatherForm(&b, b.count, 0, divisor);
   Limb quotient[kLimbCapacity];
   DivideLimbs(dividend, dividendCount, divisor, divisorCount, quotient);
   // 0.d0d1...d126 shifted by 1 and by the point correction.
-  const int32_t pointCorrection = right->fracCount - left->fracCount + aCount - bCount;
+  const int32_t pointCorrection = right->fracCount - left->fracCount + a.count - b.count;
   PlaceDigits(quotient, kQuotientDigits, kQuotientDigits - 1 - pointCorrection, result);
   if (left->isNegative != right->isNegative) result->isNegative = 1;
 }
