@@ -186,10 +186,6 @@ void PayBeforeWait(void* context) {
 // Writes bytes to standard output; the driver is its only user.
 void Emit(const char* bytes, const size_t count) { fwrite_unlocked(bytes, 1, count, stdout); }
 
-// No text Result gives is longer: every digit the record has room for, a
-// sign, a point, and a "0" standing in for missing integer digits.
-constexpr size_t kLongestResult = kIntCapacity + kFracCapacity + 3;
-
 constexpr size_t LongestHeading() {
   size_t longest = 0;
   for (const Heading& heading : kHeadings) longest = std::max(longest, std::char_traits<char>::length(heading.line));
@@ -197,10 +193,11 @@ constexpr size_t LongestHeading() {
 }
 
 // A pair's headed results, gathered so that they reach stdio in one call
-// instead of twelve; room for the longest four.
+// instead of twelve; room for the longest four, each result's line end in
+// the place of its text's terminator.
 struct PairText {
   size_t used;
-  char bytes[std::size(kHeadings) * (LongestHeading() + kLongestResult + 1)];
+  char bytes[std::size(kHeadings) * (LongestHeading() + kLongestText)];
 };
 
 void Append(PairText* text, const char* bytes, const size_t count) {

@@ -239,10 +239,6 @@ void DxNumberToCharArr(char* buffer, const DxNumber* number) {
 
 namespace {
 
-// Room for the longest text: a minus, every integer and fraction digit, the
-// point and the terminator.
-constexpr int32_t kLongestText = 1 + kIntCapacity + 1 + kFracCapacity + 1;
-
 // The record of the numeral parsed last on one side of Result, and its text
 // (terminator included) while isFilled.
 struct ParsedNumeral {

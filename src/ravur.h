@@ -111,6 +111,10 @@ int32_t CharArrLenByDxNumber(const DxNumber* number);
 // ("0" when there are none), then "." and the fraction digits when there are
 // any. The buffer must hold CharArrLenByDxNumber(number) bytes.
 void DxNumberToCharArr(char* buffer, const DxNumber* number);
+// Bytes of the longest text a record has, terminator included: a minus, every
+// integer and fraction digit the record has room for, and the point (the "0"
+// standing in for integer digits only appears when there are none).
+constexpr int32_t kLongestText = 1 + kIntCapacity + 1 + kFracCapacity + 1;
 // Parses both numerals, applies the operation and returns its text. The text
 // belongs to the library and stays valid until the next call; it is never
 // nullptr (the library holds room for the longest text). Not reentrant.
