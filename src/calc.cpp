@@ -12,8 +12,6 @@
 #include <iterator>
 #include <string>
 
-#include <unistd.h>
-
 #include "input.h"
 #include "ravur.h"
 
@@ -183,9 +181,6 @@ void PayBeforeWait(void* context) {
   std::fflush(stdout);
 }
 
-// Writes bytes to standard output; the driver is its only user.
-void Emit(const char* bytes, const size_t count) { fwrite_unlocked(bytes, 1, count, stdout); }
-
 constexpr size_t LongestHeading() {
   size_t longest = 0;
   for (const Heading& heading : kHeadings) longest = std::max(longest, std::char_traits<char>::length(heading.line));
@@ -215,7 +210,7 @@ void PrintResults(const Token* left, const Token* right) {
     Append(&text, result, std::strlen(result));
     Append(&text, "\n", 1);
   }
-  Emit(text.bytes, text.used);
+  WriteOutput(text.bytes, text.used);
 }
 
 // Output to a pipe or a file goes out in large blocks, and PayBeforeWait
@@ -223,14 +218,14 @@ void PrintResults(const Token* left, const Token* right) {
 // line buffering.
 void BufferOutput() {
   static char buffer[kOutputBufferBytes];
-  if (!isatty(fileno(stdout))) std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+  if (!OutputIsTerminal()) std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
 }
 
 int Run() {
   BufferOutput();
   Owed owed;
   Input input;
-  OpenInput(&input, STDIN_FILENO, PayBeforeWait, &owed);
+  OpenInput(&input, PayBeforeWait, &owed);
   int status = kExitComputed;
   Token left;
   Token right;
@@ -257,7 +252,7 @@ int Run() {
     std::puts(kPrompt);
   }
   if (input.error != 0) {
-    Complain(std::string("cannot read standard input: ") + std::strerror(input.error));
+    Complain(std::string("cannot read standard input: ") + ReadErrorText(input.error));
     return kExitFailure;
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
@@ -267,13 +262,14 @@ int Run() {
   return status;
 }
 
+// The usage text; %s stands for the keys that end input at a terminal.
 constexpr char kUsage[] =
     "Usage: calc [-h | --help | --version]\n"
     "\n"
     "Reads signed decimal numbers from standard input two at a time and, for\n"
     "every pair, prints their exact sum, difference and product and their\n"
     "quotient cut (not rounded) to 127 digits, each under a heading of its own,\n"
-    "then prompts for the next pair. Input ends with end of file (Ctrl-D).\n"
+    "then prompts for the next pair. Input ends with end of file (%s).\n"
     "\n"
     "Input: tokens separated by spaces, tabs or line ends, taken in pairs. A\n"
     "numeral is an optional sign, at most 255 digits, and optionally a point\n"
@@ -294,9 +290,10 @@ constexpr char kUsage[] =
     "  -h, --help  print this help and exit\n"
     "  --version   print the version and exit\n";
 
-// Prints a text on standard output for an option that answers and exits.
-int Answer(const char* text) {
-  std::fputs(text, stdout);
+// Prints the answer of an option that answers and exits: a format with one
+// %s, filled with the argument.
+int Answer(const char* format, const char* argument) {
+  std::printf(format, argument);
   return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitComputed : kExitFailure;
 }
 
@@ -307,7 +304,9 @@ bool IsVersion(const char* argument) { return std::strcmp(argument, "--version")
 int RunCommandLine(const int argc, char** argv) {
   const char* first = argv[1];
   const bool known = IsHelp(first) || IsVersion(first);
-  if (known && argc == 2) return Answer(IsHelp(first) ? kUsage : "calc " CALC_VERSION "\n");
+  if (known && argc == 2) {
+    return IsHelp(first) ? Answer(kUsage, kEndOfInputKeys) : Answer("calc %s\n", CALC_VERSION);
+  }
   const char* refused = known ? argv[2] : first;
   std::fprintf(stderr, "%s: unrecognized argument %s; see calc --help\n", kProgram,
                Shown(refused, std::strlen(refused)).c_str());

@@ -1,10 +1,14 @@
-// Standard input of the calc driver: bytes read with read(2) into a buffer of
-// the driver's own, or, when the descriptor is a terminal, lines typed through
-// the libedit line editor (cursor keys, the usual control keys, history).
+// Standard input of the calc driver, and the few facts about the console the
+// driver needs. Bytes from a file or pipe are read in large blocks into a
+// buffer of the driver's own; a terminal is read a line at a time, through
+// the line editor where there is one.
 //
 // The driver is told before every read that may wait (WaitHook), so that it
 // can hand over everything it owes its reader first: standard output is then
 // flushed exactly when the process is about to wait, and never per pair.
+//
+// input.cpp holds what every platform shares; input_posix.cpp and
+// input_windows.cpp each implement the platform part declared at the end.
 #pragma once
 
 #include <cstddef>
@@ -19,11 +23,10 @@ using WaitHook = void (*)(void* context);
 // Invariant: buffer.data() <= next <= end <= buffer.data() + buffer.size();
 // the bytes in [next, end) have been read and not yet consumed.
 struct Input {
-  int fd;
-  bool editing;  // the descriptor is a terminal: lines come from libedit
+  int source;    // what standard input is, as the platform part classifies it
   bool atStart;  // nothing handed out yet: a leading byte-order mark is skipped
   bool ended;    // end of input reached, or reading failed
-  int error;     // errno of the failed read; 0 when input ended normally
+  int error;     // the platform's code for the failed read; 0 when input ended normally
   WaitHook beforeWait;
   void* waitContext;
   std::vector<char> buffer;
@@ -31,12 +34,11 @@ struct Input {
   const char* end;
 };
 
-// Prepares reading from the descriptor. Line editing is used only when it is
-// standard input and a terminal; libedit is not touched otherwise. The
-// editor's output goes to standard output when that is a terminal too, else
-// straight to the input's terminal (or standard error), so none of it reaches
+// Prepares reading standard input. When it is a terminal, the line editor
+// (if any) is started; its output goes to standard output when that is a
+// terminal too, else straight to the input's terminal, so none of it reaches
 // a redirected standard output.
-void OpenInput(Input* input, int fd, WaitHook beforeWait, void* waitContext);
+void OpenInput(Input* input, WaitHook beforeWait, void* waitContext);
 
 // Makes at least one more byte available; false at end of input or on a read
 // failure (then input->error is set). Calls the wait hook before any read that
@@ -48,3 +50,29 @@ inline int NextByte(Input* input) {
   if (input->next == input->end && !FillInput(input)) return kEndOfInput;
   return static_cast<unsigned char>(*input->next++);
 }
+
+// The platform part.
+
+// The keys that end input typed at a terminal, as the help text names them.
+extern const char kEndOfInputKeys[];
+
+// Classifies standard input (input->source) and sizes input->buffer for the
+// reads that follow.
+void StartInput(Input* input);
+
+// Reads what comes next into input->buffer[offset...], growing the buffer if
+// a line needs it; the count read. At end of input or on a failure, 0, with
+// input->ended set (and input->error on a failure). Calls the wait hook
+// before any read that may wait.
+size_t ReadInput(Input* input, size_t offset);
+
+// The reason for a failed read, from input->error, as one line of text.
+const char* ReadErrorText(int error);
+
+// True when standard output is a terminal (a console), which gets its lines
+// as they are written; otherwise output is kept in large blocks.
+bool OutputIsTerminal();
+
+// Writes bytes to standard output through stdio; the driver is its only user,
+// so no lock is needed where the platform offers a way around it.
+void WriteOutput(const char* bytes, size_t count);

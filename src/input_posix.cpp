@@ -1,0 +1,136 @@
+// The POSIX part of the input layer: read(2) on standard input, poll(2) to
+// learn whether a read may wait, and libedit at a terminal when calc is built
+// with line editing. Only POSIX.1-2008 calls, but for fwrite_unlocked where
+// the configure step found it.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include "input.h"
+
+#if CALC_LINE_EDITING
+#include <editline/readline.h>
+#endif
+
+namespace {
+
+// Large enough that a batch from a file or pipe costs few read(2) calls.
+constexpr size_t kBlockBytes = 1 << 16;
+
+// What standard input is (Input::source).
+enum Source : int {
+  kStream,  // read(2) in blocks: a file, a pipe, or a terminal without the editor
+  kEditor,  // a terminal, read a line at a time through libedit
+};
+
+// True unless a read on the descriptor would return at once: data, end of
+// file, hang-up and errors all end a read without waiting. A failed poll
+// counts as a possible wait, which costs only an early flush.
+bool MayWait(const int fd) {
+  pollfd ready = {fd, POLLIN, 0};
+  return poll(&ready, 1, 0) != 1;
+}
+
+// Blocks until the descriptor has something to read (it was set non-blocking
+// by whoever handed it to us).
+void AwaitReadable(const int fd) {
+  pollfd ready = {fd, POLLIN, 0};
+  poll(&ready, 1, -1);
+}
+
+// Reads one block into buffer[offset...]; the count read, 0 at end or failure.
+size_t ReadBlock(Input* input, const size_t offset) {
+  if (MayWait(STDIN_FILENO)) input->beforeWait(input->waitContext);
+  for (;;) {
+    const ssize_t count = read(STDIN_FILENO, input->buffer.data() + offset, input->buffer.size() - offset);
+    if (count > 0) return static_cast<size_t>(count);
+    if (count == 0) break;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) {
+      input->beforeWait(input->waitContext);
+      AwaitReadable(STDIN_FILENO);
+    } else if (errno != EINTR) {
+      input->error = errno;
+      break;
+    }
+  }
+  input->ended = true;
+  return 0;
+}
+
+#if CALC_LINE_EDITING
+
+// Reads one line through the editor into buffer[offset...], with its line end
+// restored; the count read, 0 at end of input (Ctrl-D on an empty line).
+size_t ReadLine(Input* input, const size_t offset) {
+  input->beforeWait(input->waitContext);
+  char* line = readline("");
+  if (line == nullptr) {
+    input->ended = true;
+    return 0;
+  }
+  const size_t length = std::strlen(line);
+  input->buffer.resize(offset + length + 1);
+  std::memcpy(input->buffer.data() + offset, line, length);
+  input->buffer[offset + length] = '\n';
+  if (length > 0) add_history(line);
+  std::free(line);
+  return length + 1;
+}
+
+// A stream onto the terminal that standard input is, for the editor's echo
+// when standard output is redirected; standard error if it cannot be opened.
+std::FILE* InputTerminal() {
+  const char* name = ttyname(STDIN_FILENO);
+  const int fd = name == nullptr ? -1 : open(name, O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  std::FILE* stream = fd < 0 ? nullptr : fdopen(fd, "w");
+  if (stream != nullptr) return stream;
+  if (fd >= 0) close(fd);
+  return stderr;
+}
+
+// Starts libedit on a terminal; kEditor.
+Source StartEditor() {
+  rl_readline_name = "calc";  // the program name ~/.editrc settings are keyed by
+  rl_instream = stdin;
+  rl_outstream = isatty(STDOUT_FILENO) ? stdout : InputTerminal();
+  return kEditor;
+}
+
+#else
+
+// Built without line editing: a terminal is read as the stream it is, a line
+// at a time as its own line discipline hands them over.
+Source StartEditor() { return kStream; }
+size_t ReadLine(Input* input, const size_t offset) { return ReadBlock(input, offset); }
+
+#endif
+
+}  // namespace
+
+const char kEndOfInputKeys[] = "Ctrl-D";
+
+void StartInput(Input* input) {
+  input->source = isatty(STDIN_FILENO) ? StartEditor() : kStream;
+  input->buffer.assign(input->source == kEditor ? 0 : kBlockBytes, '\0');
+}
+
+size_t ReadInput(Input* input, const size_t offset) {
+  return input->source == kEditor ? ReadLine(input, offset) : ReadBlock(input, offset);
+}
+
+const char* ReadErrorText(const int error) { return std::strerror(error); }
+
+bool OutputIsTerminal() { return isatty(STDOUT_FILENO) != 0; }
+
+void WriteOutput(const char* bytes, const size_t count) {
+#if CALC_HAVE_FWRITE_UNLOCKED
+  fwrite_unlocked(bytes, 1, count, stdout);
+#else
+  std::fwrite(bytes, 1, count, stdout);
+#endif
+}
