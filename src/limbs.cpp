@@ -1,4 +1,5 @@
 #include "limbs.h"
+#include "words.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,14 +16,11 @@ constexpr Limb kPowersOfTen[kLimbDigits + 1] = {1, 10, 100, 1000, 10000, 100000,
 // little-endian order, so that the byte at the lowest address is the word's
 // lowest. Combining or splitting them lane by lane (bytes, 16-bit and 32-bit
 // lanes) takes three multiplications instead of eight.
-static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "digit words are read as little-endian");
-using Word = uint64_t;
 constexpr int32_t kEightDigits = 8;
 
 // The value of digits[0..8), most significant first (the lowest byte).
 Limb EightDigitsValue(const int8_t* digits) {
-  Word word;
-  std::memcpy(&word, digits, sizeof word);
+  Word word = LoadLittle(digits);
   word = (word * 10 + (word >> 8)) & 0x00FF00FF00FF00FFu;       // 16-bit lanes: two digits each
   word = (word * 100 + (word >> 16)) & 0x0000FFFF0000FFFFu;     // 32-bit lanes: four digits each
   return static_cast<Limb>((word * 10000 + (word >> 32)) & 0xFFFFFFFFu);
@@ -79,10 +77,9 @@ void SpreadWholeLimb(const Limb value, int8_t* digits) {
   const Limb top = value / kPowersOfTen[kEightDigits];
   const Word bytes = EightDigitBytes(value - top * kPowersOfTen[kEightDigits]);
   if (kStep > 0) {
-    std::memcpy(digits, &bytes, sizeof bytes);
+    StoreLittle(digits, bytes);
   } else {
-    const Word reversed = __builtin_bswap64(bytes);
-    std::memcpy(digits - (kEightDigits - 1), &reversed, sizeof reversed);
+    StoreBig(digits - (kEightDigits - 1), bytes);
   }
   digits[kEightDigits * kStep] = static_cast<int8_t>(top);
 }
@@ -167,8 +164,13 @@ bool IsZeroRun(const Limb* limbs, const int32_t n) {
 // kLimbBase + u[j], below v x kLimbBase, which the Step type holds: Wide for
 // a one-limb divisor (below 10^18), DoubleWide for a two-limb one (below
 // 10^27 < 2^90, a 128-by-64-bit division whose quotient fits one limb).
+// Without a 128-bit integer type a two-limb divisor takes Algorithm D, as a
+// longer one does.
+#if !defined(CALC_PORTABLE_ARITHMETIC) && defined(__SIZEOF_INT128__)
+#define RAVUR_DOUBLE_WIDE 1
 __extension__ typedef unsigned __int128 DoubleWide;
 constexpr int32_t kShortDivisorLimbs = 2;
+#endif
 
 // Short division (TAOCP vol. 2, 4.3.1, exercise 16) of u by the non-zero
 // divisor v, into a cleared quotient: a zero remainder with only zero limbs
@@ -251,10 +253,12 @@ void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCo
     DivideShort<Wide>(u, uCount, v[0], quotient);
     return;
   }
+#if RAVUR_DOUBLE_WIDE
   if (vCount == kShortDivisorLimbs) {
     DivideShort<DoubleWide>(u, uCount, static_cast<Wide>(v[1]) * kLimbBase + v[0], quotient);
     return;
   }
+#endif
   // Step D1: scale both by the factor that brings v's top limb to at least
   // kLimbBase / 2 (the quotient does not change), so that each estimate
   // below starts at most two too high and is lowered at most twice.

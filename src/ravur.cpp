@@ -1,6 +1,7 @@
 #include "ravur.h"
 
 #include "limbs.h"
+#include "words.h"
 
 #include <algorithm>
 #include <cstring>
@@ -62,19 +63,14 @@ namespace {
 // every byte at once (a digit 0 to 9 never carries into the next byte), and
 // the order reversed for the integer digits, which the record keeps least
 // significant first and the text most significant first.
-using Word = uint64_t;
-constexpr int32_t kWordBytes = sizeof(Word);
 constexpr Word kEveryByte = 0x0101010101010101u;
 
 // One word of the copies below: to[0..8) from the eight bytes ending at
 // fromEnd, reversed or not, with offset added to each.
 template <bool kReversed>
 void CopyWord(const char* fromEnd, char* to, const int8_t offset) {
-  Word word;
-  std::memcpy(&word, fromEnd - kWordBytes, sizeof word);
-  if (kReversed) word = __builtin_bswap64(word);
-  word += static_cast<Word>(offset) * kEveryByte;
-  std::memcpy(to, &word, sizeof word);
+  const char* from = fromEnd - kWordBytes;
+  StoreLittle(to, (kReversed ? LoadBig(from) : LoadLittle(from)) + static_cast<Word>(offset) * kEveryByte);
 }
 
 // to[k] = from[k] + offset (kReversed: from[count - 1 - k] + offset) for k in
@@ -117,13 +113,11 @@ namespace {
 // only arises at such a byte and moves to the bytes after it, so the lowest
 // flagged byte is the first non-digit.
 const char* SkipDigits(const char* from, const char* end) {
-  static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the lowest byte of a word is read first");
   constexpr Word kTopBits = 0x80 * kEveryByte;
   for (; end - from >= kWordBytes; from += kWordBytes) {
-    Word word;
-    std::memcpy(&word, from, sizeof word);
+    const Word word = LoadLittle(from);
     const Word outside = ((word - '0' * kEveryByte) | (word + (0x80 - ':') * kEveryByte)) & kTopBits;
-    if (outside != 0) return from + __builtin_ctzll(outside) / 8;
+    if (outside != 0) return from + LowestSetByte(outside);
   }
   while (from < end && IsDigitChar(*from)) ++from;
   return from;
@@ -331,7 +325,6 @@ namespace {
 // way, and the bytes that borrowed get the 10 that 256 overshoots. Where the
 // carries went is read from x ^ y ^ result, whose bit 8i is the carry (or
 // borrow) into byte i.
-constexpr Word kByteBits = 8;
 constexpr Word kDecimalComplement = 256 - kBase;  // 246
 constexpr Word kLowBitOfEveryByte = kEveryByte;
 
@@ -354,13 +347,6 @@ Word SubtractDigitWord(const Word x, const Word y, Word* borrow) {
   return difference - borrowsOut * kDecimalComplement;
 }
 
-Word LoadWord(const int8_t* digits) {
-  Word word;
-  std::memcpy(&word, digits, sizeof word);
-  return word;
-}
-void StoreWord(int8_t* digits, const Word word) { std::memcpy(digits, &word, sizeof word); }
-
 // Applies a digit operation (AddDigitWord or SubtractDigitWord) to two
 // magnitudes' digits over fracCount fraction and intCount integer positions,
 // from the last fraction digit up, eight a word where eight remain; `single`
@@ -373,16 +359,15 @@ Word ApplyDigits(const DxNumber* left, const DxNumber* right, DxNumber* result, 
   // reversed, then the first few one at a time.
   const int32_t leading = fracCount % kWordBytes;
   for (int32_t at = fracCount - kWordBytes; at >= leading; at -= kWordBytes) {
-    const Word word = wordStep(__builtin_bswap64(LoadWord(left->fracDigits + at)),
-                               __builtin_bswap64(LoadWord(right->fracDigits + at)), &carry);
-    StoreWord(result->fracDigits + at, __builtin_bswap64(word));
+    const Word word = wordStep(LoadBig(left->fracDigits + at), LoadBig(right->fracDigits + at), &carry);
+    StoreBig(result->fracDigits + at, word);
   }
   for (int32_t k = leading - 1; k >= 0; --k) {
     result->fracDigits[k] = single(left->fracDigits[k], right->fracDigits[k], &carry);
   }
   int32_t k = 0;
   for (; k + kWordBytes <= intCount; k += kWordBytes) {
-    StoreWord(result->intDigits + k, wordStep(LoadWord(left->intDigits + k), LoadWord(right->intDigits + k), &carry));
+    StoreLittle(result->intDigits + k, wordStep(LoadLittle(left->intDigits + k), LoadLittle(right->intDigits + k), &carry));
   }
   for (; k < intCount; ++k) result->intDigits[k] = single(left->intDigits[k], right->intDigits[k], &carry);
   return carry;

@@ -12,6 +12,7 @@
 #include "limbs.h"
 #include "ravur.h"
 #include "reference_ravur.h"
+#include "words.h"
 
 namespace {
 
@@ -184,6 +185,28 @@ TEST(AgainstReference, MoveFloatPoint) {
     reference::MoveFloatPoint(&want, shift);
     ASSERT_TRUE(SameRecord(got, want)) << "case " << i << " by " << shift;
   }
+}
+
+// The word operations the build uses (compiler builtins where there are)
+// against their portable twins, on random words and on every single set bit.
+TEST(WordTwins, AgreeWithThePortableForms) {
+  std::mt19937_64 rng(7);
+  for (int i = 0; i < kRecords + 64; ++i) {
+    const Word word = i < 64 ? Word{1} << i : rng();
+    unsigned char bytes[kWordBytes];
+    StoreLittlePortable(bytes, word);
+    ASSERT_EQ(LoadLittle(bytes), word) << i;
+    ASSERT_EQ(LoadBig(bytes), ReverseBytesPortable(word)) << i;
+    ASSERT_EQ(ReverseBytes(word), ReverseBytesPortable(word)) << i;
+    ASSERT_EQ(LowestSetByte(word), LowestSetBytePortable(word)) << i;
+    unsigned char stored[kWordBytes];
+    StoreLittle(stored, word);
+    ASSERT_EQ(std::memcmp(stored, bytes, kWordBytes), 0) << i;
+    StoreBig(stored, word);
+    ASSERT_EQ(LoadLittlePortable(stored), ReverseBytesPortable(word)) << i;
+  }
+  const unsigned char counting[kWordBytes] = {1, 2, 3, 4, 5, 6, 7, 8};
+  EXPECT_EQ(LoadLittlePortable(counting), Word{0x0807060504030201u});
 }
 
 }  // namespace
