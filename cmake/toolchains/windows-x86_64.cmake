@@ -1,0 +1,7 @@
+# Windows on x86_64 with MinGW-w64 (g++-mingw-w64-x86-64); its programs run under wine,
+# quietly (WINEDEBUG=-all).
+set(CALC_CROSS_SYSTEM Windows)
+set(CALC_CROSS_PROCESSOR x86_64)
+set(CALC_CROSS_TRIPLE x86_64-w64-mingw32)
+set(CALC_CROSS_EMULATOR env WINEDEBUG=-all wine)
+include(${CMAKE_CURRENT_LIST_DIR}/cross.cmake)
