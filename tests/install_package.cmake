@@ -44,8 +44,8 @@ file(WRITE ${app}/main.cpp [=[
 #include <ravur.h>
 
 int main() {
-  const DxOperation operations[] = {DxAdd, DxSubtract, DxMultiply, DxDivide};
-  for (const DxOperation operation : operations) std::puts(Result("1.5", "-2", operation));
+  const ravur::DxOperation operations[] = {ravur::DxAdd, ravur::DxSubtract, ravur::DxMultiply, ravur::DxDivide};
+  for (const ravur::DxOperation operation : operations) std::puts(ravur::Result("1.5", "-2", operation));
 }
 ]=])
 run_or_fail("configuring against the package" ${CMAKE_COMMAND} -S ${app} -B ${app}/build
