@@ -1,7 +1,8 @@
 # Installs the build into a fresh prefix, checks what lands there, and builds and
 # runs small C++ programs against the installed library, each both through the
 # CMake package (find_package(ravur), ravur::ravur) and with pkg-config's flags:
-# one that has global names of its own that the library also uses.
+# one that has global names of its own that the library also uses, and the
+# README's example, which must print what the README says it prints.
 #   cmake -DSOURCE_DIR=... -DBUILD_DIR=... -DWORK_DIR=... -DVERSION=... -DCXX=... -DBUILD_TYPE=...
 #         -P install_package.cmake
 set(prefix ${WORK_DIR}/prefix)
@@ -33,7 +34,30 @@ if(NOT output STREQUAL "calc ${VERSION}\n")
   message(FATAL_ERROR "installed calc --version printed '${output}'")
 endif()
 
+# The README's example and what it prints: the fenced blocks after the marker lines.
+file(READ ${SOURCE_DIR}/README.md readme)
+function(readme_block marker fence var)
+  string(FIND "${readme}" "<!-- ${marker}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "README.md has no '<!-- ${marker}' line")
+  endif()
+  string(SUBSTRING "${readme}" ${at} -1 rest)
+  string(FIND "${rest}" "\n${fence}\n" open)
+  if(open EQUAL -1)
+    message(FATAL_ERROR "README.md: no ${fence} block after '<!-- ${marker}'")
+  endif()
+  string(LENGTH "\n${fence}\n" skip)
+  math(EXPR open "${open} + ${skip}")
+  string(SUBSTRING "${rest}" ${open} -1 rest)
+  string(FIND "${rest}" "```\n" close)
+  string(SUBSTRING "${rest}" 0 ${close} block)
+  set(${var} "${block}" PARENT_SCOPE)
+endfunction()
+readme_block("example.cpp:" "```cpp" example_source)
+readme_block("example.cpp prints" "```" example_output)
+
 set(app ${WORK_DIR}/app)
+file(WRITE ${app}/example.cpp "${example_source}")
 file(WRITE ${app}/own_names.cpp [=[
 #include <cstdio>
 
@@ -60,7 +84,7 @@ file(WRITE ${app}/CMakeLists.txt [=[
 cmake_minimum_required(VERSION 3.16)
 project(app LANGUAGES CXX)
 find_package(ravur 1.0 REQUIRED)
-foreach(program own_names)
+foreach(program own_names example)
   add_executable(${program} ${program}.cpp)
   target_link_libraries(${program} PRIVATE ravur::ravur)
 endforeach()
@@ -79,7 +103,7 @@ get_filename_component(pc_dir ${pc} DIRECTORY)
 run_or_fail("pkg-config --cflags --libs ravur" ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${pc_dir}
             ${pkg_config} --cflags --libs ravur)
 separate_arguments(pc_flags UNIX_COMMAND "${output}")
-foreach(program own_names)
+foreach(program own_names example)
   run_or_fail("building ${program}.cpp with pkg-config's flags"
               ${CXX} ${app}/${program}.cpp ${pc_flags} -o ${app}/${program}-pc)
   foreach(built ${app}/build/${program} ${app}/${program}-pc)
