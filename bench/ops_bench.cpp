@@ -13,6 +13,10 @@
 
 namespace {
 
+using ravur::kMaxNumeralDigits, ravur::kMaxNumeralLength, ravur::DxNumber, ravur::DxOperation,
+      ravur::CharArrToDxNumber, ravur::DxNumberToCharArr, ravur::DxAdd, ravur::DxSubtract, ravur::DxMultiply,
+      ravur::DxDivide;
+
 constexpr int kPairs = 64;
 
 std::string RandomNumeral(std::mt19937_64& rng, const int digitsASide) {

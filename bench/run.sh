@@ -14,7 +14,9 @@
 #                   bench/expected.sha256 (refused unless calc matches both peers)
 #
 # The GMP peer (peer_gmp.cpp) is built here with g++ -O2; Debian's libgmp-dev
-# is installed first when <gmp.h> cannot be found.
+# is installed first when <gmp.h> cannot be found. Words of CALC_CMAKE_ARGS are
+# passed to the configure of the build folder, which they make run again
+# (CI sets -DCALC_WERROR=ON).
 #
 # Exit status: 0 when calc's output equals peer_gmp's and peer_decimal.py's and
 # the stored digest (if one is stored for this seed and pair count); 1 otherwise.
@@ -45,8 +47,9 @@ done
 : "${pairs:=$( ((callgrind)) && echo 2000 || echo 20000 )}"
 
 bench_flag=OFF; ((ops)) && bench_flag=ON
-if [[ ! -f $build/CMakeCache.txt ]] || ((ops)); then
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCALC_BENCH=$bench_flag >/dev/null
+read -r -a cmake_args <<<"${CALC_CMAKE_ARGS:-}"
+if [[ ! -f $build/CMakeCache.txt ]] || ((ops)) || ((${#cmake_args[@]})); then
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCALC_BENCH=$bench_flag "${cmake_args[@]}" >/dev/null
 fi
 targets=(calc); ((ops)) && targets+=(ops_bench)
 cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null

@@ -17,6 +17,11 @@
 
 namespace {
 
+using ravur::kMaxNumeralDigits, ravur::kMaxNumeralLength, ravur::kLongestText, ravur::DxOperation,
+      ravur::DxAdd, ravur::DxSubtract, ravur::DxMultiply, ravur::DxDivide, ravur::Result,
+      ravur::NumeralStatus, ravur::NumeralScan, ravur::StartNumeralScan, ravur::ScanNumeralText,
+      ravur::NumeralScanStatus;
+
 constexpr char kPrompt[] = "Input two numbers,please:";
 constexpr char kProgram[] = "calc";
 constexpr int kExitComputed = 0;

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace ravur::detail {
+
 namespace {
 
 constexpr Limb kDecimal = 10;
@@ -282,3 +284,5 @@ void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCo
     if (window[vCount - 1] == 0 && j <= low && IsZeroRun(window, vCount)) return;
   }
 }
+
+}  // namespace ravur::detail

@@ -10,6 +10,9 @@
 
 #include "ravur.h"
 
+// Private to the library: not installed, and out of the public namespace's way.
+namespace ravur::detail {
+
 // Decimal digits in one limb, and the limb radix 10^kLimbDigits.
 constexpr int32_t kLimbDigits = 9;
 constexpr uint32_t kLimbBase = 1000000000;
@@ -56,3 +59,5 @@ void MultiplyLimbs(const Limb* a, int32_t aCount, const Limb* b, int32_t bCount,
 // non-zero top limb of v; it stops at a zero remainder with only zero limbs
 // of u below it. u must hold uCount + 1 limbs; it is overwritten.
 void DivideLimbs(Limb* u, int32_t uCount, const Limb* v, int32_t vCount, Limb* quotient);
+
+}  // namespace ravur::detail

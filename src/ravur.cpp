@@ -6,6 +6,10 @@
 #include <algorithm>
 #include <cstring>
 
+namespace ravur {
+
+using namespace detail;
+
 namespace {
 
 constexpr int32_t kBase = 10;
@@ -648,3 +652,5 @@ void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   PlaceDigits(quotient, kQuotientDigits, kQuotientDigits - 1 - pointCorrection, result);
   if (left->isNegative != right->isNegative) result->isNegative = 1;
 }
+
+}  // namespace ravur

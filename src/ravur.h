@@ -8,6 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 
+// Every name of the library lives in this namespace; nothing else is global.
+namespace ravur {
+
 // An accepted numeral has at most this many digits before and after the point,
 // counted as written (leading and trailing zeros included).
 constexpr int32_t kMaxNumeralDigits = 255;
@@ -141,3 +144,5 @@ void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result);
 // one, cut and not rounded. A zero dividend gives 0 (0 / 0 too); a zero
 // divisor gives an infinite result with the dividend's sign.
 void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result);
+
+}  // namespace ravur

@@ -10,6 +10,12 @@
 
 namespace {
 
+using ravur::kMaxNumeralDigits, ravur::kMaxNumeralLength, ravur::kQuotientDigits, ravur::DxNumber,
+      ravur::DxOperation, ravur::InitDxNumberToZero, ravur::AdjustBits, ravur::IsZero, ravur::MakeInfinite,
+      ravur::NumeralStatus, ravur::CheckNumeral, ravur::CharArrToDxNumber, ravur::CharArrLenByDxNumber,
+      ravur::DxNumberToCharArr, ravur::Result, ravur::DxCompare, ravur::DxAdd, ravur::DxSubtract,
+      ravur::MoveFloatPoint, ravur::DxMultiply, ravur::DxDivide;
+
 DxNumber Parse(const std::string& text) {
   DxNumber number;
   CharArrToDxNumber(text.c_str(), &number);

@@ -6,6 +6,8 @@
 
 namespace reference {
 
+using ravur::kFracCapacity, ravur::kIntCapacity, ravur::kQuotientDigits;
+
 namespace {
 
 constexpr int32_t kBase = 10;

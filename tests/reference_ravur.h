@@ -15,10 +15,10 @@ struct DxNumber {
   int32_t fracCount;
   uint8_t isInfinite;
   uint8_t isNegative;
-  int8_t intDigits[kIntCapacity];
-  int8_t fracDigits[kFracCapacity];
+  int8_t intDigits[ravur::kIntCapacity];
+  int8_t fracDigits[ravur::kFracCapacity];
 };
-static_assert(sizeof(DxNumber) == sizeof(::DxNumber), "the layouts must match");
+static_assert(sizeof(DxNumber) == sizeof(ravur::DxNumber), "the layouts must match");
 
 void InitDxNumberToZero(DxNumber* number);
 void AdjustBits(DxNumber* number);

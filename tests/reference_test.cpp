@@ -16,6 +16,11 @@
 
 namespace {
 
+using ravur::detail::kLimbDigits;
+using ravur::kMaxNumeralDigits, ravur::InitDxNumberToZero, ravur::AdjustBits, ravur::IsZero,
+      ravur::CharArrToDxNumber, ravur::DxCompare, ravur::DxAdd, ravur::DxSubtract, ravur::MoveFloatPoint,
+      ravur::DxMultiply, ravur::DxDivide;
+
 constexpr int kRecords = 2000;
 
 // Digit counts on and around each multiple of the limb size, up to the room
@@ -25,7 +30,7 @@ int32_t LimbBoundaryCount(std::mt19937* rng) {
   return std::min(multiple + std::uniform_int_distribution<int32_t>(-1, 1)(*rng), kMaxNumeralDigits);
 }
 
-::DxNumber RandomRecord(std::mt19937* rng, const bool normalised) {
+ravur::DxNumber RandomRecord(std::mt19937* rng, const bool normalised) {
   std::uniform_int_distribution<int32_t> pick(0, 99);
   const auto count = [&]() {
     const int32_t roll = pick(*rng);
@@ -47,7 +52,7 @@ int32_t LimbBoundaryCount(std::mt19937* rng) {
       default: return static_cast<int8_t>(pick(*rng) % 10);
     }
   };
-  ::DxNumber number;
+  ravur::DxNumber number;
   InitDxNumberToZero(&number);
   number.intCount = count();
   number.fracCount = count();
@@ -60,13 +65,13 @@ int32_t LimbBoundaryCount(std::mt19937* rng) {
   return number;
 }
 
-reference::DxNumber AsReference(const ::DxNumber& number) {
+reference::DxNumber AsReference(const ravur::DxNumber& number) {
   reference::DxNumber copy;
   std::memcpy(&copy, &number, sizeof copy);
   return copy;
 }
 
-::testing::AssertionResult SameRecord(const ::DxNumber& got, const reference::DxNumber& want) {
+::testing::AssertionResult SameRecord(const ravur::DxNumber& got, const reference::DxNumber& want) {
   if (got.intCount == want.intCount && got.fracCount == want.fracCount && got.isInfinite == want.isInfinite &&
       got.isNegative == want.isNegative && std::memcmp(got.intDigits, want.intDigits, sizeof got.intDigits) == 0 &&
       std::memcmp(got.fracDigits, want.fracDigits, sizeof got.fracDigits) == 0) {
@@ -80,7 +85,7 @@ reference::DxNumber AsReference(const ::DxNumber& number) {
 
 // A zero the zero test does not recognise (leading zeros kept) sends the plain
 // division's alignment round for ever; such records are outside its contract.
-bool HiddenZero(const ::DxNumber& number) {
+bool HiddenZero(const ravur::DxNumber& number) {
   for (int32_t k = 0; k < number.intCount; ++k) if (number.intDigits[k] != 0) return false;
   for (int32_t k = 0; k < number.fracCount; ++k) if (number.fracDigits[k] != 0) return false;
   return !IsZero(&number);
@@ -89,8 +94,8 @@ bool HiddenZero(const ::DxNumber& number) {
 // One operation on the same operands through both implementations; the result
 // record starts out filled with junk, so that a position left unwritten shows.
 template <typename Fast, typename Reference>
-bool SameResult(Fast fast, Reference reference, const ::DxNumber& left, const ::DxNumber& right) {
-  ::DxNumber got;
+bool SameResult(Fast fast, Reference reference, const ravur::DxNumber& left, const ravur::DxNumber& right) {
+  ravur::DxNumber got;
   std::memset(&got, 0x5A, sizeof got);
   fast(&left, &right, &got);
   const reference::DxNumber l = AsReference(left);
@@ -104,8 +109,8 @@ template <typename Fast, typename Reference>
 void CompareOperation(Fast fast, Reference reference, const bool normalisedOnly, const uint32_t seed) {
   std::mt19937 rng(seed);
   for (int i = 0; i < kRecords; ++i) {
-    const ::DxNumber left = RandomRecord(&rng, normalisedOnly || i % 2 == 0);
-    const ::DxNumber right = RandomRecord(&rng, normalisedOnly || i % 3 == 0);
+    const ravur::DxNumber left = RandomRecord(&rng, normalisedOnly || i % 2 == 0);
+    const ravur::DxNumber right = RandomRecord(&rng, normalisedOnly || i % 3 == 0);
     if (normalisedOnly && (HiddenZero(left) || HiddenZero(right))) continue;
     ASSERT_TRUE(SameResult(fast, reference, left, right)) << "case " << i;
   }
@@ -155,8 +160,8 @@ TEST(AgainstReference, DivisionCorrections) {
       {widest, "3"}, {"7", widest},
   };
   for (const auto& [numeralLeft, numeralRight] : cases) {
-    ::DxNumber left;
-    ::DxNumber right;
+    ravur::DxNumber left;
+    ravur::DxNumber right;
     CharArrToDxNumber(numeralLeft.c_str(), &left);
     CharArrToDxNumber(numeralRight.c_str(), &right);
     EXPECT_TRUE(SameResult(DxDivide, reference::DxDivide, left, right)) << numeralLeft << " / " << numeralRight;
@@ -166,8 +171,8 @@ TEST(AgainstReference, DivisionCorrections) {
 TEST(AgainstReference, Compare) {
   std::mt19937 rng(5);
   for (int i = 0; i < kRecords; ++i) {
-    const ::DxNumber left = RandomRecord(&rng, i % 2 == 0);
-    const ::DxNumber right = i % 7 == 0 ? left : RandomRecord(&rng, true);
+    const ravur::DxNumber left = RandomRecord(&rng, i % 2 == 0);
+    const ravur::DxNumber right = i % 7 == 0 ? left : RandomRecord(&rng, true);
     const reference::DxNumber l = AsReference(left);
     const reference::DxNumber r = AsReference(right);
     ASSERT_EQ(DxCompare(&left, &right), reference::DxCompare(&l, &r)) << "case " << i;
@@ -178,7 +183,7 @@ TEST(AgainstReference, MoveFloatPoint) {
   std::mt19937 rng(6);
   std::uniform_int_distribution<int32_t> places(-2 * kMaxNumeralDigits, 2 * kMaxNumeralDigits);
   for (int i = 0; i < kRecords; ++i) {
-    ::DxNumber got = RandomRecord(&rng, i % 2 == 0);
+    ravur::DxNumber got = RandomRecord(&rng, i % 2 == 0);
     const int32_t shift = i % 5 == 0 ? 0 : places(rng);
     reference::DxNumber want = AsReference(got);
     MoveFloatPoint(&got, shift);

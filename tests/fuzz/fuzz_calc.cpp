@@ -25,6 +25,12 @@
 
 namespace {
 
+using ravur::kMaxNumeralDigits, ravur::kQuotientDigits, ravur::kIntCapacity, ravur::kFracCapacity,
+      ravur::DxNumber, ravur::DxOperation, ravur::IsZero, ravur::NumeralStatus, ravur::CheckNumeral,
+      ravur::CharArrToDxNumber, ravur::CharArrLenByDxNumber, ravur::DxNumberToCharArr, ravur::Result,
+      ravur::DxCompare, ravur::DxAdd, ravur::DxSubtract, ravur::MoveFloatPoint, ravur::DxMultiply,
+      ravur::DxDivide;
+
 [[noreturn]] void Fail(const int line, const char* what) {
   std::fprintf(stderr, "fuzz_calc.cpp:%d: property failed: %s\n", line, what);
   __builtin_trap();

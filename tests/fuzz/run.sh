@@ -3,14 +3,16 @@
 # Builds the libFuzzer target in build-fuzz (clang, -DCALC_FUZZ=ON), writes the
 # seed corpus into a temporary directory, replays the kept regression inputs,
 # then fuzzes for SECONDS on one core. Exits non-zero on any finding; the
-# failing input is kept in build-fuzz/findings/.
+# failing input is kept in build-fuzz/findings/. Words of CALC_CMAKE_ARGS are
+# passed to the configure (CI sets -DCALC_WERROR=ON).
 set -euo pipefail
 seconds=${1:?usage: run.sh SECONDS}
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=$root/build-fuzz
+read -r -a cmake_args <<<"${CALC_CMAKE_ARGS:-}"
 
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCALC_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCALC_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo "${cmake_args[@]}" >/dev/null
 cmake --build "$build" --target fuzz_calc -j2
 fuzzer=$build/tests/fuzz/fuzz_calc
 
