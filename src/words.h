@@ -18,6 +18,9 @@
 #define RAVUR_GNU_WORDS 0
 #endif
 
+// Private to the library, as the limb form is.
+namespace ravur::detail {
+
 using Word = uint64_t;
 constexpr int32_t kWordBytes = sizeof(Word);
 constexpr int32_t kByteBits = 8;
@@ -79,3 +82,5 @@ inline int32_t LowestSetByte(const Word word) { return LowestSetBytePortable(wor
 
 inline Word LoadBig(const void* from) { return ReverseBytes(LoadLittle(from)); }
 inline void StoreBig(void* to, const Word word) { StoreLittle(to, ReverseBytes(word)); }
+
+}  // namespace ravur::detail

@@ -195,6 +195,7 @@ TEST(AgainstReference, MoveFloatPoint) {
 // The word operations the build uses (compiler builtins where there are)
 // against their portable twins, on random words and on every single set bit.
 TEST(WordTwins, AgreeWithThePortableForms) {
+  using namespace ravur::detail;
   std::mt19937_64 rng(7);
   for (int i = 0; i < kRecords + 64; ++i) {
     const Word word = i < 64 ? Word{1} << i : rng();
