@@ -143,6 +143,14 @@ void Complain(const std::string& message) {
   std::fprintf(stderr, "%s: %s\n", kProgram, message.c_str());
 }
 
+// Flushes standard output; false, once the reason is on standard error, when
+// any of it could not be written.
+bool OutputWritten() {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+  Complain(std::string("cannot write standard output: ") + std::strerror(errno));
+  return false;
+}
+
 bool Accepted(const Token* token) { return NumeralScanStatus(&token->scan) == NumeralStatus::kAccepted; }
 
 // Why the token is refused, as its line on standard error; empty when it is an
@@ -260,11 +268,7 @@ int Run() {
     Complain(std::string("cannot read standard input: ") + ReadErrorText(input.error));
     return kExitFailure;
   }
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    Complain(std::string("cannot write standard output: ") + std::strerror(errno));
-    return kExitFailure;
-  }
-  return status;
+  return OutputWritten() ? status : kExitFailure;
 }
 
 // The usage text; %s stands for the keys that end input at a terminal.
@@ -299,7 +303,7 @@ constexpr char kUsage[] =
 // %s, filled with the argument.
 int Answer(const char* format, const char* argument) {
   std::printf(format, argument);
-  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitComputed : kExitFailure;
+  return OutputWritten() ? kExitComputed : kExitFailure;
 }
 
 bool IsHelp(const char* argument) { return std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0; }

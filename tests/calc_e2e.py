@@ -2,8 +2,11 @@
 standard error and exit status checked; driven as a coprocess through pipes and
 as a terminal session through a pseudo-terminal. Usage: calc_e2e.py CALC VERSION"""
 import contextlib
+import locale
 import os
+import resource
 import select
+import signal
 import subprocess
 import sys
 import tempfile
@@ -17,6 +20,9 @@ CALC = None
 VERSION = None
 PROMPT = numerals.PROMPT + "\n"
 WAIT = 20  # seconds an interactive answer may take, sanitizers included
+PIPE_BYTES = 1 << 16  # what a pipe holds, and calc's read size
+# A build without line editing sets CALC_NO_LINE_EDITING=1: the tests of the editor are skipped.
+with_editor = unittest.skipIf(os.environ.get("CALC_NO_LINE_EDITING") == "1", "calc built without line editing")
 
 
 def run(stdin, args=()):
@@ -25,9 +31,10 @@ def run(stdin, args=()):
 
 
 @contextlib.contextmanager
-def spawn(**streams):
-    """calc with these standard streams, killed if a failed check leaves it waiting."""
-    with subprocess.Popen([CALC], **streams) as child:
+def spawn(*parent, **streams):
+    """calc (run by the `parent` command, if given) with these standard streams,
+    killed if a failed check leaves it waiting."""
+    with subprocess.Popen([*parent, CALC], **streams) as child:
         try:
             yield child
         finally:
@@ -38,20 +45,20 @@ def spawn(**streams):
 def read_for(fd, size, drain=()):
     """Up to `size` bytes from fd, as soon as they come or until WAIT seconds
     pass; the descriptors in `drain` (a terminal's echo) are read and dropped
-    meanwhile, and returned as bytes too."""
+    meanwhile, each time before fd, and returned as bytes too."""
     got, dropped, deadline, drain = b"", b"", time.monotonic() + WAIT, list(drain)
     while len(got) < size and time.monotonic() < deadline:
         ready, _, _ = select.select([fd, *drain], [], [], 0.05)
-        if fd in ready:
-            chunk = os.read(fd, size - len(got))
-            if not chunk:
-                break
-            got += chunk
         for r in set(ready) & set(drain):
             try:
                 dropped += os.read(r, 4096)
             except OSError:  # a terminal whose last user has gone (EIO)
                 drain.remove(r)
+        if fd in ready:
+            chunk = os.read(fd, size - len(got))
+            if not chunk:
+                break
+            got += chunk
     return got, dropped
 
 
@@ -138,10 +145,11 @@ class Session(unittest.TestCase):
         self.assertEqual((out, err, status), (numerals.expected_output(pairs), "", 0))
 
     def test_closed_output_is_a_failure(self):
-        with open("/dev/full", "wb") as full:
-            done = subprocess.run([CALC], input=b"1 2\n" * 10000, stdout=full, stderr=subprocess.PIPE, timeout=60)
-        self.assertEqual(done.returncode, 2)
-        self.assertIn(b"cannot write standard output", done.stderr)
+        for args, stdin in (((), b"1 2\n" * 10000), (("--help",), b""), (("--version",), b"")):
+            with self.subTest(args=args), open("/dev/full", "wb") as full:
+                done = subprocess.run([CALC, *args], input=stdin, stdout=full, stderr=subprocess.PIPE, timeout=60)
+            self.assertEqual((done.returncode, done.stderr.decode()),
+                             (2, "calc: cannot write standard output: No space left on device\n"))
 
     def test_byte_order_mark_at_the_very_start_is_skipped(self):
         bom = "\xef\xbb\xbf"
@@ -202,37 +210,125 @@ class Interactive(unittest.TestCase):
             self.assertEqual((child.wait(WAIT), child.stdout.read(), child.stderr.read()), (1, b"", b""))
 
     def test_byte_order_mark_split_across_reads(self):
-        with spawn(stdin=subprocess.PIPE, stdout=subprocess.PIPE) as child:
-            self.expect(child.stdout.fileno(), PROMPT)
-            for piece in (b"\xef", b"\xbb", b"\xbf1 2\n"):
-                child.stdin.write(piece)
-                child.stdin.flush()
-                time.sleep(0.05)
-            self.expect(child.stdout.fileno(), block("3", "-1", "2", "0.5"))
-            child.stdin.close()
-            self.assertEqual(child.wait(WAIT), 0)
+        # The rest of a split mark can come with a whole pipe's worth of bytes,
+        # read in one go after the mark's first byte.
+        for pieces in ((b"\xef", b"\xbb", b"\xbf1 2\n"), (b"\xef", b"\xbb\xbf" + b" " * PIPE_BYTES + b"1 2\n")):
+            with self.subTest(pieces=len(pieces)), spawn(stdin=subprocess.PIPE, stdout=subprocess.PIPE) as child:
+                self.expect(child.stdout.fileno(), PROMPT)
+                for piece in pieces:
+                    child.stdin.write(piece)
+                    child.stdin.flush()
+                    time.sleep(0.05)
+                self.expect(child.stdout.fileno(), block("3", "-1", "2", "0.5"))
+                child.stdin.close()
+                self.assertEqual(child.wait(WAIT), 0)
 
-    def test_terminal_lines_are_edited_and_recalled(self):
-        """Standard input and error on a pseudo-terminal, standard output a
-        pipe: the editor works on the terminal and none of it reaches the pipe."""
+    def test_non_blocking_pipe_is_waited_on_without_spinning(self):
+        idle = 1.5  # seconds with nothing to read; calc's CPU time must stay well below
+        read_end, write_end = os.pipe()
+        os.set_blocking(read_end, False)
+        used = resource.getrusage(resource.RUSAGE_CHILDREN)
+        with spawn(stdin=read_end, stdout=subprocess.PIPE) as child:
+            os.close(read_end)
+            self.expect(child.stdout.fileno(), PROMPT)
+            time.sleep(idle)
+            os.write(write_end, b"1 2\n")
+            os.close(write_end)
+            self.expect(child.stdout.fileno(), block("3", "-1", "2", "0.5"))
+            self.assertEqual(child.wait(WAIT), 0)
+        now = resource.getrusage(resource.RUSAGE_CHILDREN)
+        self.assertLess(now.ru_utime + now.ru_stime - used.ru_utime - used.ru_stime, idle / 3)
+
+    @contextlib.contextmanager
+    def terminal(self, stderr=None, blocking=True, env=(), parent=(), **options):
+        """calc (or a parent running it) with standard input, and standard error
+        unless given, on a new pseudo-terminal, standard output a pipe, and a
+        temporary home whose ~/.editrc binds ^T to end-of-line for calc alone.
+        Yields calc, the terminal's master and its modes before calc ran."""
         master, slave = os.openpty()
+        modes = termios.tcgetattr(master)
+        os.set_blocking(slave, blocking)
         with tempfile.TemporaryDirectory() as home:
-            env = dict(os.environ, TERM="xterm", HOME=home)  # no ~/.editrc of the user's
-            with spawn(stdin=slave, stdout=subprocess.PIPE, stderr=slave, env=env) as child:
-                os.close(slave)
-                out, echo = child.stdout.fileno(), b""
-                results = block(*numerals.expected("312", "4"))
-                self.expect(out, PROMPT, [master])
-                # 12, Left, Left, 3, Ctrl-E, space, 4, Enter; then Up, Enter; then Ctrl-D.
-                for keys, want in ((b"12\x1b[D\x1b[D3\x05 4\r", results), (b"\x1b[A\r", results), (b"\x04", "")):
+            with open(os.path.join(home, ".editrc"), "w") as editrc:
+                editrc.write("calc:bind ^T ed-move-to-end\nother:bind ^T ed-move-to-beg\n")
+            env = {**{k: v for k, v in os.environ.items() if k != "EDITRC"}, "TERM": "xterm", "HOME": home, **dict(env)}
+            try:
+                with spawn(*parent, stdin=slave, stdout=subprocess.PIPE, stderr=slave if stderr is None else stderr,
+                           env=env, **options) as child:
+                    os.close(slave)
+                    yield child, master, modes
+            finally:
+                os.close(master)
+
+    @with_editor
+    def test_terminal_lines_are_edited_and_recalled(self):
+        """The editor works on the terminal and none of it reaches standard
+        output; also with standard error a pipe and with the terminal
+        non-blocking. The empty line stays out of the history, and Ctrl-D
+        ends the terminal's line."""
+        results = block(*numerals.expected("312", "4"))
+        for stderr, blocking in ((None, True), (subprocess.PIPE, True), (None, False)):
+            with self.subTest(stderr=stderr, blocking=blocking), self.terminal(stderr, blocking) as (child, master, _):
+                echo = b""
+                self.expect(child.stdout.fileno(), PROMPT, [master])
+                # 12, Left, Left, 3, ^T, space, 4, Enter; Enter, Up, Enter; then Ctrl-D.
+                for keys, want in ((b"12\x1b[D\x1b[D3\x14 4\r", results), (b"\r\x1b[A\r", results), (b"\x04", "")):
                     self.await_raw_mode(master)
                     os.write(master, keys)
-                    got, dropped = read_for(out, len(want) or 1, [master])
+                    got, dropped = read_for(child.stdout.fileno(), len(want) or 1, [master])
                     echo += dropped
                     self.assertEqual(got.decode("latin-1"), want)
                 self.assertEqual(child.wait(WAIT), 0)
-        os.close(master)
-        self.assertIn(b"312 4", echo)
+                self.assertIn(b"312 4", echo)
+                self.assertTrue(echo.endswith(b"^D\r\n"), echo)
+
+    @with_editor
+    def test_typed_bytes_reach_the_tokeniser_in_every_locale(self):
+        """A byte no numeral holds is refused as through a pipe; Backspace
+        erases a whole character in a UTF-8 locale, a byte in the C locale."""
+        refused = 'calc: "1{}" is not a decimal number\n'
+        cases = [("C", "1é2 3", refused.format("\\xC3\\xA92")), ("C", "1é\x7f2 3", refused.format("\\xC32"))]
+        for name in filter(installed, ("C.UTF-8", "en_US.UTF-8")):
+            cases += [(name, "1é2 3", refused.format("\\xC3\\xA92")), (name, "1é\x7f2 3", ""),
+                      (name, "1😀2 4", refused.format("\\xF0\\x9F\\x98\\x802"))]
+        for name, keys, err in cases:
+            want = PROMPT + (PROMPT if err else block(*numerals.expected("12", "3")))
+            with self.subTest(locale=name, keys=keys), \
+                    self.terminal(subprocess.PIPE, env={"LC_ALL": name}) as (child, master, _):
+                self.await_raw_mode(master)
+                os.write(master, keys.encode() + b"\r")
+                self.assertEqual(read_for(child.stdout.fileno(), len(want), [master])[0].decode(), want)
+                self.await_raw_mode(master)
+                os.write(master, b"\x04")
+                self.assertEqual((child.wait(WAIT), child.stderr.read().decode()), (1 if err else 0, err))
+
+    @with_editor
+    def test_signal_ends_calc_alone_and_restores_the_terminal(self):
+        """kill -INT, -TERM or -HUP of calc alone, editing a line: the parent in
+        its process group carries on and learns the signal, and the terminal
+        has the modes it had before calc."""
+        parent = (sys.executable, "-c", "import subprocess, sys; calc = subprocess.Popen(sys.argv[1:]);"
+                  " print(calc.pid, file=sys.stderr, flush=True); print('after', calc.wait())")
+        for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+            with self.subTest(signal=number), self.terminal(subprocess.PIPE, parent=parent, start_new_session=True) \
+                    as (child, master, modes):
+                calc = int(child.stderr.readline())
+                self.await_raw_mode(master)
+                os.write(master, b"1 ")
+                read_for(master, 2)  # the echo: calc is editing the line
+                os.kill(calc, number)
+                self.assertEqual((child.wait(WAIT), child.stdout.read().decode()), (0, f"{PROMPT}after {-number}\n"))
+                self.assertEqual(termios.tcgetattr(master), modes)
+
+    @with_editor
+    def test_hang_up_is_a_read_error(self):
+        with self.terminal(subprocess.PIPE, start_new_session=True) as (child, master, _):
+            self.await_raw_mode(master)
+            null = os.open(os.devnull, os.O_RDWR)
+            os.dup2(null, master)  # the master closed: the terminal hangs up
+            os.close(null)
+            self.assertEqual(child.wait(WAIT), 2)
+            self.assertIn(b"calc: cannot read standard input: ", child.stderr.read())
 
     @staticmethod
     def await_raw_mode(master):
@@ -241,6 +337,17 @@ class Interactive(unittest.TestCase):
         deadline = time.monotonic() + WAIT
         while termios.tcgetattr(master)[3] & termios.ICANON and time.monotonic() < deadline:
             time.sleep(0.01)
+
+
+def installed(name):
+    """True when the locale of this name is installed."""
+    previous = locale.setlocale(locale.LC_CTYPE)
+    try:
+        locale.setlocale(locale.LC_CTYPE, name)
+    except locale.Error:
+        return False
+    locale.setlocale(locale.LC_CTYPE, previous)
+    return True
 
 
 if __name__ == "__main__":
