@@ -57,14 +57,15 @@ Source Classify(const HANDLE handle) {
   }
 }
 
-// True unless a read will return at once. A pipe with bytes waiting, or whose
-// writer has gone (the peek fails), does not wait; counting a device as a
-// possible wait costs only an early flush.
+// True unless a read will return at once: a file never waits, a pipe with
+// bytes in it does not. A pipe that cannot be peeked (its writer gone, or
+// wine's stand-in for a Unix pipe) and any device count as a possible wait,
+// which costs only an early flush.
 bool MayWait(const Input* input) {
   if (input->source == kFile) return false;
   if (input->source != kPipe) return true;
   DWORD waiting = 0;
-  return PeekNamedPipe(StandardInput(), nullptr, 0, nullptr, &waiting, nullptr) != 0 && waiting == 0;
+  return PeekNamedPipe(StandardInput(), nullptr, 0, nullptr, &waiting, nullptr) == 0 || waiting == 0;
 }
 
 // Ends input; a failure's code is kept, a pipe whose writer has gone or the

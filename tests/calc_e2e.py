@@ -14,6 +14,7 @@ import termios
 import time
 import unittest
 
+import calc_command
 import numerals
 
 CALC = None
@@ -25,16 +26,20 @@ PIPE_BYTES = 1 << 16  # what a pipe holds, and calc's read size
 with_editor = unittest.skipIf(os.environ.get("CALC_NO_LINE_EDITING") == "1", "calc built without line editing")
 
 
+def lf_text(data):
+    return calc_command.lf_lines(data, CALC).decode("latin-1")
+
+
 def run(stdin, args=()):
-    done = subprocess.run([CALC, *args], input=stdin.encode("latin-1"), capture_output=True, timeout=60, check=False)
-    return done.stdout.decode("latin-1"), done.stderr.decode("latin-1"), done.returncode
+    done = subprocess.run([*CALC, *args], input=stdin.encode("latin-1"), capture_output=True, timeout=60, check=False)
+    return lf_text(done.stdout), lf_text(done.stderr), done.returncode
 
 
 @contextlib.contextmanager
 def spawn(*parent, **streams):
     """calc (run by the `parent` command, if given) with these standard streams,
     killed if a failed check leaves it waiting."""
-    with subprocess.Popen([*parent, CALC], **streams) as child:
+    with subprocess.Popen([*parent, *CALC], **streams) as child:
         try:
             yield child
         finally:
@@ -147,8 +152,8 @@ class Session(unittest.TestCase):
     def test_closed_output_is_a_failure(self):
         for args, stdin in (((), b"1 2\n" * 10000), (("--help",), b""), (("--version",), b"")):
             with self.subTest(args=args), open("/dev/full", "wb") as full:
-                done = subprocess.run([CALC, *args], input=stdin, stdout=full, stderr=subprocess.PIPE, timeout=60)
-            self.assertEqual((done.returncode, done.stderr.decode()),
+                done = subprocess.run([*CALC, *args], input=stdin, stdout=full, stderr=subprocess.PIPE, timeout=60)
+            self.assertEqual((done.returncode, lf_text(done.stderr)),
                              (2, "calc: cannot write standard output: No space left on device\n"))
 
     def test_byte_order_mark_at_the_very_start_is_skipped(self):
@@ -163,12 +168,12 @@ class Session(unittest.TestCase):
         with tempfile.TemporaryFile() as stdin:
             stdin.write(b"1 2\n" * 50 + b"x 5\n3 4\n2 y\n7")
             stdin.seek(0)
-            done = subprocess.run([CALC], stdin=stdin, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=60)
+            done = subprocess.run(CALC, stdin=stdin, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=60)
         ones = block("3", "-1", "2", "0.5") * 50
         want = (PROMPT + ones + 'calc: "x" is not a decimal number\n' + PROMPT + block(*numerals.expected("3", "4"))
                 + 'calc: "y" is not a decimal number\n' + PROMPT
                 + 'calc: "7" has no second number to pair with; input ended\n')
-        self.assertEqual((done.stdout.decode(), done.returncode), (want, 1))
+        self.assertEqual((lf_text(done.stdout), done.returncode), (want, 1))
 
 
 class CommandLine(unittest.TestCase):
@@ -189,6 +194,7 @@ class CommandLine(unittest.TestCase):
 
 class Interactive(unittest.TestCase):
     def expect(self, fd, want, drain=()):
+        want = calc_command.wire_text(want, CALC)
         got, _ = read_for(fd, len(want), drain)
         self.assertEqual(got.decode("latin-1"), want)
 
@@ -351,6 +357,6 @@ def installed(name):
 
 
 if __name__ == "__main__":
-    CALC = sys.argv.pop(1)
+    CALC = calc_command.parse(sys.argv.pop(1))
     VERSION = sys.argv.pop(1)
     unittest.main()

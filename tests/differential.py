@@ -10,6 +10,7 @@ import subprocess
 import sys
 import time
 
+import calc_command
 import numerals
 
 
@@ -22,13 +23,14 @@ def main():
 
     pairs = numerals.pairs(args.seed, args.pairs)
     started = time.perf_counter()
-    run = subprocess.run([args.calc], input="\n".join(f"{a} {b}" for a, b in pairs) + "\n",
-                         capture_output=True, text=True, timeout=600, check=False)
+    command = calc_command.parse(args.calc)
+    run = subprocess.run(command, input=("\n".join(f"{a} {b}" for a, b in pairs) + "\n").encode(),
+                         capture_output=True, timeout=600, check=False)
     elapsed = time.perf_counter() - started
     if run.returncode != 0 or run.stderr:
-        sys.exit(f"calc exited {run.returncode}: {run.stderr[:500]}")
+        sys.exit(f"calc exited {run.returncode}: {run.stderr[:500]!r}")
 
-    got = run.stdout.split("\n")
+    got = calc_command.lf_lines(run.stdout, command).decode().split("\n")
     want = numerals.expected_output(pairs).split("\n")
     mismatches = 0
     for index, (left, right) in enumerate(pairs):
