@@ -151,6 +151,7 @@ class HostileInput(unittest.TestCase):
             "٣".encode(), "1٢".encode(), "۳".encode(), "३".encode(),   # Arabic-Indic, Persian, Devanagari digits
             "１".encode(), "²".encode(), "1\u00a02".encode(),           # full-width, superscript, no-break space
             b"1\x852", b"\x1b[2J", b"\xff\xfe", b"-\x00", b".\x80", b'"\\"',
+            b"1\x1a2", b"\x1a",                                       # Ctrl-Z: no end of input in a file or pipe
         ]
         data = b"".join(t + b" 7\n3 -4\r\n" for t in hostile) + b"1\t2"
         out, err, status = self.check(data)
