@@ -1,9 +1,3 @@
-# Windows on i686 with MinGW-w64 (g++-mingw-w64-i686); its programs run under wine,
-# quietly (WINEDEBUG=-all). The POSIX-threads variant of the compiler has the
-# std::mutex GoogleTest needs; calc itself starts no thread.
-set(CALC_CROSS_SYSTEM Windows)
+# Windows on i686 with MinGW-w64 (Debian's g++-mingw-w64-i686-posix), run under wine.
 set(CALC_CROSS_PROCESSOR i686)
-set(CALC_CROSS_TRIPLE i686-w64-mingw32)
-set(CALC_CROSS_VARIANT -posix)
-set(CALC_CROSS_EMULATOR env WINEDEBUG=-all wine)
-include(${CMAKE_CURRENT_LIST_DIR}/cross.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/windows.cmake)
