@@ -336,6 +336,19 @@ class Interactive(unittest.TestCase):
             self.assertEqual(child.wait(WAIT), 2)
             self.assertIn(b"calc: cannot read standard input: ", child.stderr.read())
 
+    def test_windows_console_lines_are_edited(self):
+        """A Windows calc reads a console in the console's own line mode (wine
+        makes a pseudo-terminal one): 12, Left, Left, 3, Enter, 4, Enter is the
+        pair 312 and 4, and the prompt comes before each wait."""
+        if not calc_command.is_windows(CALC):
+            self.skipTest("a Windows console")
+        with self.terminal() as (child, master, _):
+            self.expect(child.stdout.fileno(), PROMPT, [master])
+            for keys in (b"12\x1b[D\x1b[D3\r", b"4\r"):
+                self.await_raw_mode(master)
+                os.write(master, keys)
+            self.expect(child.stdout.fileno(), block(*numerals.expected("312", "4")), [master])
+
     @staticmethod
     def await_raw_mode(master):
         """Waits until the editor has taken the terminal out of canonical mode,
