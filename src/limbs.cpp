@@ -172,6 +172,8 @@ bool IsZeroRun(const Limb* limbs, const int32_t n) {
 #define RAVUR_DOUBLE_WIDE 1
 __extension__ typedef unsigned __int128 DoubleWide;
 constexpr int32_t kShortDivisorLimbs = 2;
+#else
+#define RAVUR_DOUBLE_WIDE 0
 #endif
 
 // Short division (TAOCP vol. 2, 4.3.1, exercise 16) of u by the non-zero
