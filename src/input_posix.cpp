@@ -173,11 +173,16 @@ void ActOnSignal(const Editor* editor, const int signal) {
   }
 }
 
+// The next signal noted in the self-pipe (its read end does not block), or 0
+// when none is waiting.
+int TakeNotedSignal(const Editor* editor) {
+  unsigned char number = 0;
+  return read(editor->wake[0], &number, 1) == 1 ? number : 0;
+}
+
 void ActOnSignals(const Editor* editor) {
-  unsigned char signals[16];
-  ssize_t count;
-  while ((count = read(editor->wake[0], signals, sizeof signals)) > 0) {
-    for (ssize_t i = 0; i < count; ++i) ActOnSignal(editor, signals[i]);
+  for (int signal = TakeNotedSignal(editor); signal != 0; signal = TakeNotedSignal(editor)) {
+    ActOnSignal(editor, signal);
   }
 }
 
@@ -185,13 +190,9 @@ void ActOnSignals(const Editor* editor) {
 // the editor's last read meets them now, with the terminal in its ordinary modes.
 void ReleaseSignals(Editor* editor) {
   for (size_t i = 0; i < kCaughtCount; ++i) sigaction(kCaught[i], &editor->previous[i], nullptr);
-  unsigned char signals[16];
-  ssize_t count;
-  while ((count = read(editor->wake[0], signals, sizeof signals)) > 0) {
-    for (ssize_t i = 0; i < count; ++i) {
-      if (signals[i] != SIGTSTP && signals[i] != SIGCONT && signals[i] != SIGWINCH) RestoreModes(editor);
-      raise(signals[i]);
-    }
+  for (int signal = TakeNotedSignal(editor); signal != 0; signal = TakeNotedSignal(editor)) {
+    if (signal != SIGTSTP && signal != SIGCONT && signal != SIGWINCH) RestoreModes(editor);
+    raise(signal);
   }
 }
 
