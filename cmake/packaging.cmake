@@ -23,6 +23,12 @@ if(CALC_SOURCE_DATE_EPOCH STREQUAL "")
     if(NOT status EQUAL 0)
       set(CALC_SOURCE_DATE_EPOCH "")
     endif()
+    # A new commit configures again, for the new time.
+    execute_process(COMMAND ${GIT_EXECUTABLE} -C ${PROJECT_SOURCE_DIR} rev-parse --absolute-git-dir
+                    OUTPUT_VARIABLE git_dir OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+    if(EXISTS "${git_dir}/logs/HEAD")
+      set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${git_dir}/logs/HEAD")
+    endif()
   endif()
 endif()
 
