@@ -7,7 +7,8 @@
 #            all text in CR LF.
 # Packages are reproducible: their timestamps are SOURCE_DATE_EPOCH (from the
 # environment, else the last commit's time), compressed files carry no name or
-# time (gzip -n), and CPack lists files in sorted order.
+# time (gzip -n), and files are listed in sorted order (by CPack's Debian
+# generator; tarballs and zips are packed again, cmake/repack_archive.cmake).
 
 set(CALC_PACKAGE_CONTACT "calc packager <packager@example.invalid>" CACHE STRING
     "Maintainer of the Debian packages, as \"Name <address>\" (the default names no one)")
