@@ -3,8 +3,8 @@
 #            from the install components `calc` and `dev`, and
 #            calc-<version>-Linux-<processor>.tar.gz of the whole install tree;
 #   Windows: calc-<version>-win64.zip (or -win32.zip) of the component `calc`:
-#            calc.exe, LICENSE.txt, README.txt and the manual page as text,
-#            all text in CR LF.
+#            calc.exe, LICENSE.txt, NOTICES.txt, README.txt and the manual
+#            page as text, all text in CR LF.
 # Packages are reproducible: their timestamps are SOURCE_DATE_EPOCH (from the
 # environment, else the last commit's time), compressed files carry no name or
 # time (gzip -n), and files are listed in sorted order (by CPack's Debian
@@ -85,9 +85,46 @@ else()
   message(STATUS "tar and gzip, or zip, not found: the package archives are not reproducible")
 endif()
 
+# The notices of other projects' code that calc takes in (CMakeLists.txt's
+# CALC_EMBEDDED_ARCHIVES: libedit's chain, or MinGW's runtime): their licences
+# (BSD, MIT, ISC, ZPL) ask that the notice go with every copy of the binary.
+# Each archive's notice is the copyright file of the Debian package that ships
+# it; configuring warns where none is found.
+set(CALC_NOTICES "")
+if(CALC_EMBEDDED_ARCHIVES)
+  find_program(CALC_DPKG_QUERY dpkg-query)
+  set(notices "calc contains code of the libraries below. Their copyright notices and\nlicences follow, as the Debian package of each states them.\n")
+  set(noticed "")
+  foreach(archive IN LISTS CALC_EMBEDDED_ARCHIVES)
+    get_filename_component(real ${archive} REALPATH)
+    set(package "")
+    if(CALC_DPKG_QUERY)
+      execute_process(COMMAND ${CALC_DPKG_QUERY} -S ${real} OUTPUT_VARIABLE owner
+                      OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+      string(REGEX REPLACE "[:,].*" "" package "${owner}")
+    endif()
+    if(package STREQUAL "" OR NOT EXISTS /usr/share/doc/${package}/copyright)
+      message(WARNING "no notice found for ${archive}: calc's packages do not carry its licence")
+    elseif(NOT package IN_LIST noticed)
+      list(APPEND noticed ${package})
+      file(READ /usr/share/doc/${package}/copyright text)
+      get_filename_component(name ${archive} NAME)
+      string(APPEND notices "\n==== ${name}, from ${package} ====\n\n${text}")
+    endif()
+  endforeach()
+  set(CALC_NOTICES ${PROJECT_BINARY_DIR}/NOTICES)
+  file(WRITE ${CALC_NOTICES} "${notices}")
+  if(NOT WIN32)
+    install(FILES ${CALC_NOTICES} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/calc COMPONENT calc)
+  endif()
+endif()
+
 if(WIN32)
   set(calc_windows_texts "")
   calc_windows_text(${PROJECT_SOURCE_DIR}/LICENSE LICENSE.txt)
+  if(CALC_NOTICES)
+    calc_windows_text(${CALC_NOTICES} NOTICES.txt)
+  endif()
   calc_windows_text(${PROJECT_SOURCE_DIR}/README.md README.txt)
   find_program(CALC_GROFF_PROGRAM groff)
   if(CALC_GROFF_PROGRAM)
