@@ -200,6 +200,12 @@ TEST(Bounds, IntegerRoomFitsOrIsInfinite) {
   EXPECT_EQ(Checked(Operation::kDivide, *PowerOfTen(top), *Parse("-0.1"))->isInfinite, 1);
   EXPECT_EQ(Text(*Checked(Operation::kDivide, *allNines, *Moved(*fraction, 0))), "#INFINITE");
   EXPECT_EQ(Checked(Operation::kDivide, *PowerOfTen(top - kFracCapacity), *fraction)->intCount, kIntCapacity);
+  // Quotients whose first generated digit is 0 (the dividend's digits below
+  // the divisor's, aligned): 127 digits reaching one place past the room
+  // have 1020 integer digits from the first non-zero one.
+  EXPECT_EQ(Checked(Operation::kDivide, *PowerOfTen(top), *Parse("0.9"))->intCount, kIntCapacity);
+  EXPECT_EQ(Checked(Operation::kDivide, *PowerOfTen(top), *Parse("-0.09"))->isInfinite, 1);
+  EXPECT_EQ(Checked(Operation::kDivide, *PowerOfTen(top - 1), *Parse("0.09"))->intCount, kIntCapacity);
   EXPECT_EQ(Text(*Checked(Operation::kDivide, *PowerOfTen(top - kFracCapacity + 1, "-1"), *fraction)), "-#INFINITE");
   // Shifts: 5 moved by 1019 places fits, by 1020 does not; a fraction's first
   // digit counts from where it lands.
