@@ -350,7 +350,11 @@ std::string RandomNumeral(std::mt19937* rng) {
     if (percent(*rng) < 50) return text + digits(std::max(intLength, 1), true);
     return text + "." + std::string(static_cast<size_t>(std::max(fracLength, 1) - 1), '0') + (family == 2 ? "1" : "5");
   }
-  return text + digits(intLength, true) + "." + digits(fracLength, false);
+  // One after the other: the order of a sum's operands is not sequenced, and
+  // the chains must be the same on every platform.
+  const std::string intDigits = digits(intLength, true);
+  const std::string fracDigits = digits(fracLength, false);
+  return text + intDigits + "." + fracDigits;
 }
 
 // The weight of the highest non-zero digit (0 for zero).
@@ -433,7 +437,8 @@ TEST(Chains, MatchExactArithmetic) {
     // Mostly the latest result, so that chains go deep; otherwise any earlier one.
     const auto pick = [&]() -> const DxNumber& {
       if (percent(rng) < 50) return *pool.back();
-      return *pool[std::uniform_int_distribution<size_t>(0, pool.size() - 1)(rng)];
+      const auto last = static_cast<int32_t>(pool.size()) - 1;
+      return *pool[static_cast<size_t>(std::uniform_int_distribution<int32_t>(0, last)(rng))];
     };
     const int32_t steps = std::uniform_int_distribution<int32_t>(3, 12)(rng);
     for (int32_t step = 0; step < steps; ++step) {
