@@ -1,6 +1,8 @@
-"""Writes the fuzzer's seed corpus: numeral pairs "LEFT<separator>RIGHT".
+"""Writes the fuzzers' seed corpus: numeral pairs "LEFT<separator>RIGHT" for
+fuzz_calc, or with --chains numerals and a program "NUMERALS|PROGRAM" for
+fuzz_chains (fuzz_chains.cpp describes the program's bytes).
 
-Usage: make_corpus.py DIR [--seed S] [--random N]
+Usage: make_corpus.py DIR [--seed S] [--random N] [--chains]
 
 Seeds come from the numeral grammar [+-]? digit* ('.' digit*)? and its
 boundary families (digit counts around multiples of nine among them): all
@@ -78,13 +80,61 @@ def near_multiple_pair(rng):
     return str(max(a, 1)), str(b)
 
 
+# fuzz_chains' program: two bytes a step. The first byte's low three bits are
+# the operation, its other five which record the left operand is, counted
+# back from the latest; the second byte the right operand counted back the
+# same way, or the shift.
+SUM, DIFFERENCE, PRODUCT, QUOTIENT, SHIFT, SHIFT_TO_BOUND = 0, 1, 2, 3, 4, 5
+
+
+def step(operation, left=0, right=0):
+    return bytes([(left << 3 | operation) & 0xFF, right & 0xFF])
+
+
+def chain_seeds(rng, count):
+    """Designed chains (the bounds of the room, results of results), then
+    random numerals with random programs."""
+    nines = "9" * LIMIT
+    tiny = "0." + "0" * (LIMIT - 1) + "1"
+    seeds = [
+        # 10^255 - 1 squared twice fills the integer room; doubled it overflows.
+        (nines, step(PRODUCT) + step(PRODUCT) + step(SUM) + step(DIFFERENCE, 1, 0)),
+        # 10^-255 cubed is cut to zero; the widest numeral cubed is cut.
+        (tiny, step(PRODUCT) + step(PRODUCT, 0, 1)),
+        ("", step(PRODUCT, 4, 4) + step(PRODUCT, 0, 5)),
+        # 1 / 0, then the infinite result through every operation.
+        ("1 0", step(QUOTIENT, 1, 0) + step(SUM, 0, 3) + step(PRODUCT, 0, 1) + step(QUOTIENT, 2, 0)
+         + step(SHIFT, 0, 1)),
+        # Shifts onto each bound, and sums and quotients there.
+        ("5", step(SHIFT_TO_BOUND, 0, 1) + step(SUM) + step(SHIFT_TO_BOUND, 1, 4) + step(QUOTIENT, 3, 0)),
+        ("-" + nines + "." + nines, step(SHIFT_TO_BOUND, 0, 7) + step(PRODUCT, 0, 1) + step(SHIFT, 0, 0x7F)
+         + step(SHIFT, 1, 0x80)),
+    ]
+    for _ in range(count):
+        tokens = [numerals.numeral(rng, rng.random() < 0.5) for _ in range(rng.randint(0, 3))]
+        program = b"".join(step(rng.randrange(8), rng.randrange(4), rng.randrange(256))
+                           for _ in range(rng.randint(2, 24)))
+        seeds.append((" ".join(tokens), program))
+    return [numerals_text.encode("latin-1") + b"|" + program for numerals_text, program in seeds]
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("dir")
     parser.add_argument("--seed", type=int, default=20261207)
     parser.add_argument("--random", type=int, default=300)
+    parser.add_argument("--chains", action="store_true", help="seeds for fuzz_chains")
     args = parser.parse_args()
     rng = random.Random(args.seed)
+    os.makedirs(args.dir, exist_ok=True)
+
+    if args.chains:
+        seeds = chain_seeds(rng, args.random)
+        for data in seeds:
+            with open(os.path.join(args.dir, hashlib.sha1(data).hexdigest()), "wb") as seed:
+                seed.write(data)
+        print(f"{len(seeds)} chain seeds in {args.dir}")
+        return
 
     plain = ["1", "-3", "7.25", "0", "-0.001", "9" * LIMIT, "0." + "0" * (LIMIT - 1) + "1"]
     pairs = []
@@ -96,7 +146,6 @@ def main():
     pairs += [exact_quotient_pair(rng) for _ in range(args.random // 3)]
     pairs += [near_multiple_pair(rng) for _ in range(args.random // 3)]
 
-    os.makedirs(args.dir, exist_ok=True)
     for left, right in pairs:
         data = (left + rng.choice(SEPARATORS) + right).encode("latin-1")
         name = hashlib.sha1(data).hexdigest()
