@@ -17,6 +17,10 @@ namespace ravur::detail {
 constexpr int32_t kLimbDigits = 9;
 constexpr uint32_t kLimbBase = 1000000000;
 
+// 10^k for k = 0 to kLimbDigits.
+inline constexpr uint32_t kPowersOfTen[kLimbDigits + 1] = {1,         10,        100,        1000, 10000, 100000,
+                                                           1000000,   10000000,  100000000,  kLimbBase};
+
 // One limb, 0 to kLimbBase - 1. Two limbs' product plus two limbs fits the
 // 64-bit word the arithmetic works in.
 using Limb = uint32_t;
@@ -26,11 +30,16 @@ using Wide = uint64_t;
 // significant first), every limb is below kLimbBase, and limbs at or beyond
 // the count in use are not read. Leading zero limbs are allowed.
 //
+// Limbs on one side of the point of an accepted numeral, aligned on the point.
+constexpr int32_t kNumeralSideLimbs = (kMaxNumeralDigits + kLimbDigits - 1) / kLimbDigits;
+
 // Room: the longest value any operation forms is a division's dividend, the
 // divisor's 2 x 255 digits plus kQuotientDigits - 1 zeros, or a product of
-// 4 x 255 digits; both fit, with one limb to spare for the division's
-// normalisation.
-constexpr int32_t kLimbCapacity = (kIntCapacity + kLimbDigits - 1) / kLimbDigits + 1;
+// 4 x 255 digits, or a product of two numerals aligned on the point
+// (2 x kNumeralSideLimbs limbs each); all fit, with one limb to spare for the
+// division's normalisation.
+constexpr int32_t kLimbCapacity = 4 * kNumeralSideLimbs + 1;
+static_assert(kLimbCapacity >= (kIntCapacity + kLimbDigits - 1) / kLimbDigits + 1, "a record's integer form fits");
 
 // The zeros GatherLimbs reads around its digits: it takes every limb's
 // kLimbDigits digits in one go, so the limbs cut by either end of the digits

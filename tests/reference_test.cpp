@@ -8,6 +8,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "limbs.h"
 #include "ravur.h"
@@ -19,7 +20,7 @@ namespace {
 using ravur::detail::kLimbDigits;
 using ravur::kMaxNumeralDigits, ravur::InitDxNumberToZero, ravur::AdjustBits, ravur::IsZero,
       ravur::CharArrToDxNumber, ravur::DxCompare, ravur::DxAdd, ravur::DxSubtract, ravur::MoveFloatPoint,
-      ravur::DxMultiply, ravur::DxDivide;
+      ravur::DxMultiply, ravur::DxDivide, ravur::DxNumberToCharArr, ravur::Result, ravur::DxOperation;
 
 constexpr int kRecords = 2000;
 
@@ -189,6 +190,101 @@ TEST(AgainstReference, MoveFloatPoint) {
     MoveFloatPoint(&got, shift);
     reference::MoveFloatPoint(&want, shift);
     ASSERT_TRUE(SameRecord(got, want)) << "case " << i << " by " << shift;
+  }
+}
+
+// --- Result's route against the records' ------------------------------------
+//
+// Result computes on limbs from text to text; the record operations on digit
+// arrays. Both must give the same text for every pair of texts.
+
+// A random numeral text of any shape the records are built from above: digit
+// counts on limb boundaries, every digit family, signs, bare points, leading
+// and trailing zeros.
+std::string RandomNumeral(std::mt19937* rng) {
+  std::uniform_int_distribution<int32_t> pick(0, 99);
+  const ravur::DxNumber record = RandomRecord(rng, pick(*rng) < 50);
+  std::string text;
+  const int32_t sign = pick(*rng);
+  if (sign < 35) text += '-';
+  else if (sign < 40) text += '+';
+  for (int32_t k = record.intCount - 1; k >= 0; --k) text += static_cast<char>('0' + record.intDigits[k]);
+  if (record.fracCount > 0 || pick(*rng) < 10) text += '.';
+  for (int32_t k = 0; k < record.fracCount; ++k) text += static_cast<char>('0' + record.fracDigits[k]);
+  return text;
+}
+
+// Texts at the edges of the grammar: zeros of every shape, bare signs and
+// points, the longest numerals and one digit more (refused: zero), and text
+// that is no numeral at all (zero).
+std::vector<std::string> EdgeNumerals() {
+  const std::string nines(kMaxNumeralDigits, '9');
+  const std::string zeros(kMaxNumeralDigits, '0');
+  return {"0", "-0", "+0", "-", "+", ".", "-.", "+.", "0.", ".0", "-0.000", "000.000", "5.", ".5", "-.5",
+          "0.5", "1", "-1", "10", "0.1", "999999999", "1000000000", "-999999999.999999999", ".000000001",
+          "1000000000.000000001", nines, "-" + nines, "." + nines, nines + "." + nines, "-" + nines + "." + nines,
+          "1" + zeros.substr(1), "." + zeros.substr(1) + "1", zeros, "." + zeros, zeros + "." + zeros,
+          "1" + nines, "." + nines + "9", "1.2.3", "--1", "1-", "abc", "1e5", "", " 1"};
+}
+
+// Result's text against the record operation's, through DxNumberToCharArr.
+::testing::AssertionResult SameText(const std::string& left, const std::string& right, DxOperation operation) {
+  ravur::DxNumber l;
+  ravur::DxNumber r;
+  ravur::DxNumber answer;
+  CharArrToDxNumber(left.c_str(), &l);
+  CharArrToDxNumber(right.c_str(), &r);
+  operation(&l, &r, &answer);
+  char want[ravur::kLongestText];
+  DxNumberToCharArr(want, &answer);
+  const std::string got = Result(left.c_str(), right.c_str(), operation);
+  if (got == want) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "'" << left << "' '" << right << "': Result " << got << ", records "
+                                       << want;
+}
+
+constexpr DxOperation kOperations[] = {DxAdd, DxSubtract, DxMultiply, DxDivide};
+
+TEST(TwoRoutes, ResultMatchesTheRecordsOnRandomNumerals) {
+  std::mt19937 rng(8);
+  for (int i = 0; i < 4 * kRecords; ++i) {
+    const std::string left = RandomNumeral(&rng);
+    const std::string right = i % 9 == 0 ? left : RandomNumeral(&rng);
+    for (const DxOperation operation : kOperations) ASSERT_TRUE(SameText(left, right, operation)) << "case " << i;
+  }
+}
+
+TEST(TwoRoutes, ResultMatchesTheRecordsOnEdgeNumerals) {
+  std::mt19937 rng(9);
+  const std::vector<std::string> edges = EdgeNumerals();
+  for (const std::string& left : edges) {
+    for (const std::string& right : edges) {
+      for (const DxOperation operation : kOperations) EXPECT_TRUE(SameText(left, right, operation));
+    }
+    const std::string random = RandomNumeral(&rng);
+    for (const DxOperation operation : kOperations) {
+      EXPECT_TRUE(SameText(left, random, operation));
+      EXPECT_TRUE(SameText(random, left, operation));
+    }
+  }
+}
+
+// Limb-boundary families: runs of nines and powers of ten of every length
+// around the multiples of the limb size, on either side of the point, over
+// each other: where parsing cuts limbs, carries cross them and the
+// quotient's cut falls in another limb.
+TEST(TwoRoutes, ResultMatchesTheRecordsAroundLimbBoundaries) {
+  std::vector<std::string> family;
+  for (int32_t count = 1; count <= kMaxNumeralDigits; count += count % kLimbDigits == 1 ? kLimbDigits - 2 : 1) {
+    family.push_back(std::string(static_cast<size_t>(count), '9'));
+    family.push_back("1" + std::string(static_cast<size_t>(count - 1), '0'));
+    family.push_back("." + std::string(static_cast<size_t>(count), '9'));
+    family.push_back("-." + std::string(static_cast<size_t>(count - 1), '0') + "1");
+  }
+  for (size_t i = 0; i < family.size(); ++i) {
+    for (size_t j = i % 3; j < family.size(); j += 3) {
+      for (const DxOperation operation : kOperations) ASSERT_TRUE(SameText(family[i], family[j], operation));
+    }
   }
 }
 

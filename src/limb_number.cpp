@@ -1,0 +1,336 @@
+#include "limb_number.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "words.h"
+
+namespace ravur::detail {
+
+namespace {
+
+constexpr int32_t kEightDigits = 8;
+constexpr Limb kDecimal = 10;
+
+// Gives up the zero limbs at the top, so that the number is normalised.
+void TrimTop(LimbNumber* number) {
+  while (number->count > 0 && number->limbs[number->count - 1] == 0) --number->count;
+}
+
+void MakeZero(LimbNumber* number) {
+  number->fracLimbs = 0;
+  number->count = 0;
+  number->isNegative = 0;
+  number->isInfinite = 0;
+}
+
+// --- Text in ---------------------------------------------------------------------
+
+// The value of `count` digit characters (at most kLimbDigits).
+Limb CharsValue(const char* chars, const int32_t count) {
+  Limb value = 0;
+  for (int32_t i = 0; i < count; ++i) value = value * kDecimal + static_cast<Limb>(chars[i] - '0');
+  return value;
+}
+
+// The value of nine digit characters: the first by itself, the other eight a word.
+Limb NineCharsValue(const char* chars) {
+  const Word digits = LoadLittle(chars + 1) - '0' * kEveryByte;
+  return static_cast<Limb>(chars[0] - '0') * kPowersOfTen[kEightDigits] + EightDigitsValue(digits);
+}
+
+}  // namespace
+
+// One pass that matches the numeral grammar (the record parser's) and finds
+// the digit runs; leading integer zeros and trailing fraction zeros are
+// skipped, then the fraction is cut in nines from the point down (the last
+// group filled with zeros) and the integer in nines from the point up.
+void ParseLimbNumber(const char* text, LimbNumber* number) {
+  MakeZero(number);
+  const bool isSigned = *text == '-' || *text == '+';
+  const char* intBegin = text + (isSigned ? 1 : 0);
+  const char* const end = intBegin + std::strlen(intBegin);
+  const char* const intEnd = SkipDigits(intBegin, end);
+  const char* fracBegin = intEnd;
+  const char* fracEnd = intEnd;
+  if (*intEnd == '.') {
+    fracBegin = intEnd + 1;
+    fracEnd = SkipDigits(fracBegin, end);
+  }
+  if (fracEnd != end || intEnd - intBegin > kMaxNumeralDigits || fracEnd - fracBegin > kMaxNumeralDigits) return;
+  while (intBegin != intEnd && *intBegin == '0') ++intBegin;
+  while (fracEnd != fracBegin && fracEnd[-1] == '0') --fracEnd;
+
+  const auto fracDigits = static_cast<int32_t>(fracEnd - fracBegin);
+  const int32_t fracLimbs = (fracDigits + kLimbDigits - 1) / kLimbDigits;
+  Limb* limb = number->limbs + fracLimbs;
+  const char* c = fracBegin;
+  for (; fracEnd - c >= kLimbDigits; c += kLimbDigits) *--limb = NineCharsValue(c);
+  if (c != fracEnd) {
+    const auto count = static_cast<int32_t>(fracEnd - c);
+    *--limb = CharsValue(c, count) * kPowersOfTen[kLimbDigits - count];
+  }
+  int32_t k = fracLimbs;
+  const char* top = intEnd;
+  for (; top - intBegin >= kLimbDigits; top -= kLimbDigits) number->limbs[k++] = NineCharsValue(top - kLimbDigits);
+  if (top != intBegin) number->limbs[k++] = CharsValue(intBegin, static_cast<int32_t>(top - intBegin));
+  number->fracLimbs = fracLimbs;
+  number->count = k;
+  TrimTop(number);
+  number->isNegative = number->count > 0 && *text == '-';
+}
+
+// --- Sum and difference ------------------------------------------------------------
+
+namespace {
+
+// The limb of index `index` of the number, 0 outside the limbs in use.
+Limb LimbAt(const LimbNumber* number, const int32_t index) {
+  return index >= 0 && index < number->count ? number->limbs[index] : 0;
+}
+
+// result = |left| + |right| (kSubtract: |left| - |right|, with |left| >=
+// |right|), schoolbook with carries (borrows) from the lowest limb up, both
+// operands aligned on the result's point.
+template <bool kSubtract>
+void CombineMagnitudes(const LimbNumber* left, const LimbNumber* right, LimbNumber* result) {
+  const int32_t fracLimbs = std::max(left->fracLimbs, right->fracLimbs);
+  const int32_t leftShift = fracLimbs - left->fracLimbs;
+  const int32_t rightShift = fracLimbs - right->fracLimbs;
+  const int32_t top = std::max(left->count + leftShift, right->count + rightShift);
+  Limb carry = 0;
+  for (int32_t k = 0; k < top; ++k) {
+    const Limb x = LimbAt(left, k - leftShift);
+    const Limb y = LimbAt(right, k - rightShift);
+    if (kSubtract) {
+      const Limb subtrahend = y + carry;
+      carry = x < subtrahend ? 1 : 0;
+      result->limbs[k] = x + carry * kLimbBase - subtrahend;
+    } else {
+      const Limb sum = x + y + carry;
+      carry = sum >= kLimbBase ? 1 : 0;
+      result->limbs[k] = sum - carry * kLimbBase;
+    }
+  }
+  result->count = top;
+  if (!kSubtract && carry != 0) result->limbs[result->count++] = carry;
+  result->fracLimbs = fracLimbs;
+  result->isInfinite = 0;
+  TrimTop(result);
+}
+
+// result = left + right, both read with left's sign.
+void AddWithLeftSign(const LimbNumber* left, const LimbNumber* right, LimbNumber* result) {
+  CombineMagnitudes<false>(left, right, result);
+  result->isNegative = left->isNegative;
+}
+
+// result = left - right, both read with left's sign; equal magnitudes give a
+// zero without sign, as the record operation's.
+void SubtractWithLeftSign(const LimbNumber* left, const LimbNumber* right, LimbNumber* result) {
+  const int32_t order = CompareLimbMagnitudes(left, right);
+  if (order == 0) {
+    MakeZero(result);
+  } else if (order < 0) {
+    CombineMagnitudes<true>(right, left, result);
+    result->isNegative = !left->isNegative;
+  } else {
+    CombineMagnitudes<true>(left, right, result);
+    result->isNegative = left->isNegative;
+  }
+}
+
+}  // namespace
+
+// Both operands normalised with the same weight of the top limb: the limbs
+// compare pairwise from the top; where one runs out, any non-zero limb left
+// below in the other decides.
+int32_t CompareLimbMagnitudes(const LimbNumber* left, const LimbNumber* right) {
+  if (left->count == 0 || right->count == 0) return (left->count != 0 ? 1 : 0) - (right->count != 0 ? 1 : 0);
+  const int32_t leftTop = left->count - left->fracLimbs;
+  const int32_t rightTop = right->count - right->fracLimbs;
+  if (leftTop != rightTop) return leftTop > rightTop ? 1 : -1;
+  int32_t i = left->count - 1;
+  int32_t j = right->count - 1;
+  for (; i >= 0 && j >= 0; --i, --j) {
+    if (left->limbs[i] != right->limbs[j]) return left->limbs[i] > right->limbs[j] ? 1 : -1;
+  }
+  for (; i >= 0; --i) if (left->limbs[i] != 0) return 1;
+  for (; j >= 0; --j) if (right->limbs[j] != 0) return -1;
+  return 0;
+}
+
+// The same table of signs as the record operations: magnitudes of one kind
+// each, operands of differing signs handed to the other.
+void AddLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumber* result) {
+  if (left->isNegative == right->isNegative) {
+    AddWithLeftSign(left, right, result);
+  } else {
+    SubtractWithLeftSign(left, right, result);
+  }
+}
+
+void SubtractLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumber* result) {
+  if (left->isNegative == right->isNegative) {
+    SubtractWithLeftSign(left, right, result);
+  } else {
+    AddWithLeftSign(left, right, result);
+  }
+}
+
+// --- Product -------------------------------------------------------------------------
+
+// Aligned on the point, the operands' limbs multiply as integers and the
+// product's point lies below both operands' fraction limbs.
+void MultiplyLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumber* result) {
+  result->fracLimbs = left->fracLimbs + right->fracLimbs;
+  result->count = 0;
+  if (left->count != 0 && right->count != 0) {
+    MultiplyLimbs(left->limbs, left->count, right->limbs, right->count, result->limbs);
+    result->count = left->count + right->count;
+    TrimTop(result);
+  }
+  result->isNegative = left->isNegative != right->isNegative;
+  result->isInfinite = 0;
+}
+
+// --- Quotient --------------------------------------------------------------------------
+//
+// A dividend whose top digit has weight 10^(eL - 1) over a divisor whose top
+// digit has 10^(eR - 1) generates its first digit at 10^(eL - eR), so the
+// cut keeps s = kQuotientDigits - 1 - (eL - eR) fraction digits: the quotient
+// is floor(|L| / |R| x 10^s) x 10^-s. With f = ceil(s / kLimbDigits) fraction
+// limbs, floor(|L| / |R| x kLimbBase^f) has the same digits and the
+// 9f - s (0 to 8) digits below them, which are cut from its lowest limb; and
+// |L| / |R| x kLimbBase^f is the quotient of the operands' limbs (integers)
+// with the dividend's limbs moved f + (R's fraction limbs) - (L's) limbs up
+// (or, that many down, dropped: the floor of a floor is the floor). The
+// divisor's low zero limbs divide out of both the same way.
+
+namespace {
+
+// Digits of a non-zero limb.
+int32_t DigitCount(const Limb limb) {
+  int32_t count = 1;
+  while (count < kLimbDigits && limb >= kPowersOfTen[count]) ++count;
+  return count;
+}
+
+// e with the top digit of the non-zero number at weight 10^(e - 1).
+int32_t TopDigitExponent(const LimbNumber* number) {
+  return kLimbDigits * (number->count - number->fracLimbs - 1) + DigitCount(number->limbs[number->count - 1]);
+}
+
+// ceil(s / kLimbDigits) for either sign of s.
+int32_t LimbsForDigits(const int32_t digits) {
+  return digits >= 0 ? (digits + kLimbDigits - 1) / kLimbDigits : -(-digits / kLimbDigits);
+}
+
+}  // namespace
+
+void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumber* result) {
+  MakeZero(result);
+  if (left->count == 0) return;
+  if (right->count == 0) {
+    result->isInfinite = 1;
+    result->isNegative = left->isNegative;
+    return;
+  }
+  const int32_t kept = kQuotientDigits - 1 - (TopDigitExponent(left) - TopDigitExponent(right));
+  const int32_t fracLimbs = LimbsForDigits(kept);
+  const int32_t cut = kLimbDigits * fracLimbs - kept;
+  const Limb* divisor = right->limbs;
+  int32_t divisorCount = right->count;
+  int32_t shift = fracLimbs + right->fracLimbs - left->fracLimbs;
+  while (divisor[0] == 0) {
+    ++divisor;
+    --divisorCount;
+    --shift;
+  }
+  // The quotient is below 10^(kQuotientDigits + cut), so the dividend has at
+  // most a quotient's limbs more than the divisor.
+  Limb dividend[kLimbCapacity + 1];
+  int32_t dividendCount;
+  if (shift >= 0) {
+    std::fill_n(dividend, shift, 0);
+    std::copy_n(left->limbs, left->count, dividend + shift);
+    dividendCount = shift + left->count;
+  } else {
+    dividendCount = left->count + shift;
+    std::copy_n(left->limbs - shift, dividendCount, dividend);
+  }
+  Limb quotient[kLimbCapacity];
+  DivideLimbs(dividend, dividendCount, divisor, divisorCount, quotient);
+  const int32_t quotientCount = dividendCount - divisorCount + 1;
+  quotient[0] -= quotient[0] % kPowersOfTen[cut];
+  // A negative count of fraction limbs: the quotient's lowest limb lies
+  // -fracLimbs limbs above the point.
+  const int32_t below = std::max(-fracLimbs, 0);
+  std::fill_n(result->limbs, below, 0);
+  std::copy_n(quotient, quotientCount, result->limbs + below);
+  result->fracLimbs = std::max(fracLimbs, 0);
+  result->count = below + quotientCount;
+  TrimTop(result);
+  result->isNegative = left->isNegative != right->isNegative;
+}
+
+// --- Text out ------------------------------------------------------------------------
+
+namespace {
+
+// Writes the nine digits of a limb, leading zeros included.
+char* WriteNineDigits(const Limb limb, char* out) {
+  const Limb top = limb / kPowersOfTen[kEightDigits];
+  StoreBig(out + 1, EightDigitBytes(limb - top * kPowersOfTen[kEightDigits]) + '0' * kEveryByte);
+  out[0] = static_cast<char>('0' + top);
+  return out + kLimbDigits;
+}
+
+// Writes a non-zero limb without its leading zeros.
+char* WriteLeadingLimb(const Limb limb, char* out) {
+  char nine[kLimbDigits];
+  WriteNineDigits(limb, nine);
+  const int32_t count = DigitCount(limb);
+  std::memcpy(out, nine + kLimbDigits - count, static_cast<size_t>(count));
+  return out + count;
+}
+
+// Zeros at the end of a non-zero limb's nine digits.
+int32_t TrailingZeros(Limb limb) {
+  int32_t count = 0;
+  for (; limb % kDecimal == 0; limb /= kDecimal) ++count;
+  return count;
+}
+
+}  // namespace
+
+size_t FormatLimbNumber(const LimbNumber* number, char* buffer) {
+  static constexpr char kInfiniteText[] = "#INFINITE";
+  char* out = buffer;
+  if (number->isNegative) *out++ = '-';
+  if (number->isInfinite) {
+    std::memcpy(out, kInfiniteText, sizeof kInfiniteText);
+    return static_cast<size_t>(out - buffer) + sizeof kInfiniteText - 1;
+  }
+  const int32_t count = number->count;
+  const int32_t fracLimbs = number->fracLimbs;
+  if (count > fracLimbs) {
+    out = WriteLeadingLimb(number->limbs[count - 1], out);
+    for (int32_t k = count - 2; k >= fracLimbs; --k) out = WriteNineDigits(number->limbs[k], out);
+  } else {
+    *out++ = '0';
+  }
+  const int32_t inUse = std::min(count, fracLimbs);  // fraction limbs in use
+  int32_t lowest = 0;
+  while (lowest < inUse && number->limbs[lowest] == 0) ++lowest;
+  if (lowest < inUse) {
+    *out++ = '.';
+    for (int32_t k = fracLimbs - 1; k > lowest; --k) out = WriteNineDigits(LimbAt(number, k), out);
+    const Limb last = number->limbs[lowest];
+    out = WriteNineDigits(last, out) - TrailingZeros(last);
+  }
+  *out = '\0';
+  return static_cast<size_t>(out - buffer);
+}
+
+}  // namespace ravur::detail
