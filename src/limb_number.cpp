@@ -278,28 +278,47 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
 
 namespace {
 
+// The digits of a limb below its top one as characters, most significant
+// first when stored big-endian; top gets the top digit.
+Word LowEightChars(const Limb limb, Limb* top) {
+  *top = limb / kPowersOfTen[kEightDigits];
+  return EightDigitBytes(limb - *top * kPowersOfTen[kEightDigits]) + '0' * kEveryByte;
+}
+
 // Writes the nine digits of a limb, leading zeros included.
 char* WriteNineDigits(const Limb limb, char* out) {
-  const Limb top = limb / kPowersOfTen[kEightDigits];
-  StoreBig(out + 1, EightDigitBytes(limb - top * kPowersOfTen[kEightDigits]) + '0' * kEveryByte);
+  Limb top;
+  StoreBig(out + 1, LowEightChars(limb, &top));
   out[0] = static_cast<char>('0' + top);
   return out + kLimbDigits;
 }
 
-// Writes a non-zero limb without its leading zeros.
-char* WriteLeadingLimb(const Limb limb, char* out) {
-  char nine[kLimbDigits];
-  WriteNineDigits(limb, nine);
-  const int32_t count = DigitCount(limb);
-  std::memcpy(out, nine + kLimbDigits - count, static_cast<size_t>(count));
-  return out + count;
+// Writes limbs[from], limbs[from - 1], ... limbs[to], nine digits each.
+char* WriteLimbs(const Limb* limbs, const int32_t from, const int32_t to, char* out) {
+  for (int32_t k = from; k >= to; --k) out = WriteNineDigits(limbs[k], out);
+  return out;
 }
 
-// Zeros at the end of a non-zero limb's nine digits.
-int32_t TrailingZeros(Limb limb) {
-  int32_t count = 0;
-  for (; limb % kDecimal == 0; limb /= kDecimal) ++count;
-  return count;
+// Writes a non-zero limb without its leading zeros: below 10^8, the eight
+// characters shifted up past the leading '0's, stored whole (the bytes after
+// the digits are overwritten by what follows or by the terminator).
+char* WriteLeadingLimb(const Limb limb, char* out) {
+  if (limb >= kPowersOfTen[kEightDigits]) return WriteNineDigits(limb, out);
+  Limb top;
+  const Word chars = LowEightChars(limb, &top);
+  const int32_t digits = HighestSetByte(chars - '0' * kEveryByte) + 1;
+  StoreBig(out, chars << (kByteBits * (kWordBytes - digits)));
+  return out + digits;
+}
+
+// Writes the nine digits of a non-zero limb without its trailing zeros.
+char* WriteTrailingLimb(const Limb limb, char* out) {
+  Limb top;
+  const Word chars = LowEightChars(limb, &top);
+  StoreBig(out + 1, chars);
+  out[0] = static_cast<char>('0' + top);
+  const Word digits = chars - '0' * kEveryByte;
+  return out + (digits == 0 ? 1 : kLimbDigits - LowestSetByte(digits));
 }
 
 }  // namespace
@@ -316,7 +335,7 @@ size_t FormatLimbNumber(const LimbNumber* number, char* buffer) {
   const int32_t fracLimbs = number->fracLimbs;
   if (count > fracLimbs) {
     out = WriteLeadingLimb(number->limbs[count - 1], out);
-    for (int32_t k = count - 2; k >= fracLimbs; --k) out = WriteNineDigits(number->limbs[k], out);
+    out = WriteLimbs(number->limbs, count - 2, fracLimbs, out);
   } else {
     *out++ = '0';
   }
@@ -325,9 +344,11 @@ size_t FormatLimbNumber(const LimbNumber* number, char* buffer) {
   while (lowest < inUse && number->limbs[lowest] == 0) ++lowest;
   if (lowest < inUse) {
     *out++ = '.';
-    for (int32_t k = fracLimbs - 1; k > lowest; --k) out = WriteNineDigits(LimbAt(number, k), out);
-    const Limb last = number->limbs[lowest];
-    out = WriteNineDigits(last, out) - TrailingZeros(last);
+    // The fraction's leading zero limbs, not in use, then the limbs in use.
+    const auto zeros = static_cast<size_t>(kLimbDigits * (fracLimbs - inUse));
+    std::memset(out, '0', zeros);
+    out = WriteLimbs(number->limbs, inUse - 1, lowest + 1, out + zeros);
+    out = WriteTrailingLimb(number->limbs[lowest], out);
   }
   *out = '\0';
   return static_cast<size_t>(out - buffer);

@@ -52,6 +52,13 @@ inline int32_t LowestSetBytePortable(const Word word) {
   return index;
 }
 
+// The index (0 = lowest) of the highest byte with a bit set; word is not 0.
+inline int32_t HighestSetBytePortable(const Word word) {
+  int32_t index = kWordBytes - 1;
+  while (((word >> (index * kByteBits)) & 0xFF) == 0) --index;
+  return index;
+}
+
 // --- What the library calls ----------------------------------------------------
 
 #if RAVUR_GNU_WORDS
@@ -70,6 +77,7 @@ inline void StoreLittle(void* to, Word word) {
 }
 
 inline int32_t LowestSetByte(const Word word) { return __builtin_ctzll(word) / kByteBits; }
+inline int32_t HighestSetByte(const Word word) { return kWordBytes - 1 - __builtin_clzll(word) / kByteBits; }
 
 #else
 
@@ -77,6 +85,7 @@ inline Word ReverseBytes(const Word word) { return ReverseBytesPortable(word); }
 inline Word LoadLittle(const void* from) { return LoadLittlePortable(from); }
 inline void StoreLittle(void* to, const Word word) { StoreLittlePortable(to, word); }
 inline int32_t LowestSetByte(const Word word) { return LowestSetBytePortable(word); }
+inline int32_t HighestSetByte(const Word word) { return HighestSetBytePortable(word); }
 
 #endif
 

@@ -301,6 +301,7 @@ TEST(WordTwins, AgreeWithThePortableForms) {
     ASSERT_EQ(LoadBig(bytes), ReverseBytesPortable(word)) << i;
     ASSERT_EQ(ReverseBytes(word), ReverseBytesPortable(word)) << i;
     ASSERT_EQ(LowestSetByte(word), LowestSetBytePortable(word)) << i;
+    ASSERT_EQ(HighestSetByte(word), HighestSetBytePortable(word)) << i;
     unsigned char stored[kWordBytes];
     StoreLittle(stored, word);
     ASSERT_EQ(std::memcmp(stored, bytes, kWordBytes), 0) << i;
@@ -309,6 +310,8 @@ TEST(WordTwins, AgreeWithThePortableForms) {
   }
   const unsigned char counting[kWordBytes] = {1, 2, 3, 4, 5, 6, 7, 8};
   EXPECT_EQ(LoadLittlePortable(counting), Word{0x0807060504030201u});
+  EXPECT_EQ(HighestSetBytePortable(Word{0x0000010000000000u}), 5);
+  EXPECT_EQ(LowestSetBytePortable(Word{0x0000010000000100u}), 1);
 }
 
 }  // namespace
