@@ -228,6 +228,41 @@ int32_t LimbsForDigits(const int32_t digits) {
 
 }  // namespace
 
+namespace {
+
+// Divisor limbs beyond those that decide the quotient (see DivideByTopLimbs).
+constexpr int32_t kGuardLimbs = 2;
+
+// floor(u / v) from v's top limbs alone, when they decide it: u has uCount
+// limbs, v vCount (top limb not zero), the quotient qCount = uCount - vCount
+// + 1 limbs; true when quotient[0..qCount) is written.
+//
+// With keep = qCount + kGuardLimbs of v's limbs, j = vCount - keep below
+// them, and one limb more of the quotient than asked for: n = floor(u B / v)
+// (B = kLimbBase) and Q0 = floor(U / V), U = floor(u B / B^j) (u's limbs
+// from j - 1 up) and V = floor(v / B^j). Q0 is n or n + 1: u B >= n v gives
+// U >= floor(n v / B^j) >= n V; and U / V < u B / (v - B^j), which exceeds
+// u B / v by less than 1 as n + 1 <= B^(qCount + 1) and v >= B^(keep + j -
+// 1) = B^(qCount + 1 + j). Dropping Q0's lowest limb therefore gives
+// floor(u / v) = floor(n / B) unless that limb is 0, where n may lie a unit
+// below, in the limbs above; then the caller divides by all of v.
+bool DivideByTopLimbs(const Limb* u, const int32_t uCount, const Limb* v, const int32_t vCount, Limb* quotient) {
+  const int32_t qCount = uCount - vCount + 1;
+  const int32_t keep = qCount + kGuardLimbs;
+  const int32_t below = vCount - keep;  // j
+  if (below < 1) return false;
+  Limb top[kLimbCapacity + 1];
+  const int32_t topCount = uCount - below + 1;
+  std::copy_n(u + below - 1, topCount, top);
+  Limb extended[kLimbCapacity];
+  DivideLimbs(top, topCount, v + below, keep, extended);
+  if (extended[0] == 0) return false;
+  std::copy_n(extended + 1, qCount, quotient);
+  return true;
+}
+
+}  // namespace
+
 void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumber* result) {
   MakeZero(result);
   if (left->count == 0) return;
@@ -260,7 +295,9 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
     std::copy_n(left->limbs - shift, dividendCount, dividend);
   }
   Limb quotient[kLimbCapacity];
-  DivideLimbs(dividend, dividendCount, divisor, divisorCount, quotient);
+  if (!DivideByTopLimbs(dividend, dividendCount, divisor, divisorCount, quotient)) {
+    DivideLimbs(dividend, dividendCount, divisor, divisorCount, quotient);
+  }
   const int32_t quotientCount = dividendCount - divisorCount + 1;
   quotient[0] -= quotient[0] % kPowersOfTen[cut];
   // A negative count of fraction limbs: the quotient's lowest limb lies

@@ -288,6 +288,35 @@ TEST(TwoRoutes, ResultMatchesTheRecordsAroundLimbBoundaries) {
   }
 }
 
+// Quotients by divisors long enough that their top limbs alone are tried
+// first: exact multiples of the divisor and the multiples a unit of the last
+// place above and below them, whose quotients sit just at, above and below a
+// whole number, where the top limbs cannot decide and all of the divisor must.
+TEST(TwoRoutes, ResultMatchesTheRecordsOnQuotientsByLongDivisors) {
+  std::mt19937 rng(10);
+  std::uniform_int_distribution<int32_t> digit(0, 9);
+  const std::string unit = "." + std::string(kMaxNumeralDigits - 1, '0') + "1";
+  const char* const factors[] = {"1", "2", "3", "7", "9", "10", "999999999", "1000000001", "0.5", "123456789.987654321"};
+  for (int i = 0; i < 40; ++i) {
+    // 160 to 200 digits on either side of the point: 18 to 23 limbs each.
+    const int32_t intDigits = std::uniform_int_distribution<int32_t>(160, 200)(rng);
+    const int32_t fracDigits = std::uniform_int_distribution<int32_t>(160, 200)(rng);
+    std::string divisor = i % 2 == 0 ? "-" : "";
+    divisor += static_cast<char>('1' + digit(rng) % 9);
+    for (int32_t k = 1; k < intDigits; ++k) divisor += static_cast<char>(i % 5 == 0 ? '9' : '0' + digit(rng));
+    divisor += '.';
+    for (int32_t k = 0; k < fracDigits; ++k) divisor += static_cast<char>(i % 5 == 0 ? '9' : '0' + digit(rng));
+    for (const char* factor : factors) {
+      const std::string multiple = Result(divisor.c_str(), factor, DxMultiply);
+      const std::string above = Result(multiple.c_str(), unit.c_str(), DxAdd);
+      const std::string below = Result(multiple.c_str(), unit.c_str(), DxSubtract);
+      for (const std::string& dividend : {multiple, above, below}) {
+        ASSERT_TRUE(SameText(dividend, divisor, DxDivide)) << "case " << i << " factor " << factor;
+      }
+    }
+  }
+}
+
 // The word operations the build uses (compiler builtins where there are)
 // against their portable twins, on random words and on every single set bit.
 TEST(WordTwins, AgreeWithThePortableForms) {
