@@ -322,11 +322,35 @@ Word LowEightChars(const Limb limb, Limb* top) {
   return EightDigitBytes(limb - *top * kPowersOfTen[kEightDigits]) + '0' * kEveryByte;
 }
 
-// Writes the nine digits of a limb, leading zeros included.
+// The characters of 00 to 99, two a number.
+struct DigitPairs {
+  char chars[200];
+};
+constexpr DigitPairs MakeDigitPairs() {
+  DigitPairs pairs{};
+  for (int32_t n = 0; n < 100; ++n) {
+    pairs.chars[2 * n] = static_cast<char>('0' + n / 10);
+    pairs.chars[2 * n + 1] = static_cast<char>('0' + n % 10);
+  }
+  return pairs;
+}
+constexpr DigitPairs kDigitPairs = MakeDigitPairs();
+
+// Writes the two digits of n (below 100).
+void WritePair(const Limb n, char* out) { std::memcpy(out, kDigitPairs.chars + 2 * n, 2); }
+
+// Writes the nine digits of a limb, leading zeros included: the top digit,
+// then four pairs from the two halves of the lower eight.
 char* WriteNineDigits(const Limb limb, char* out) {
-  Limb top;
-  StoreBig(out + 1, LowEightChars(limb, &top));
+  const Limb top = limb / kPowersOfTen[kEightDigits];
+  const Limb eight = limb - top * kPowersOfTen[kEightDigits];
+  const Limb high = eight / 10000;
+  const Limb low = eight - high * 10000;
   out[0] = static_cast<char>('0' + top);
+  WritePair(high / 100, out + 1);
+  WritePair(high % 100, out + 3);
+  WritePair(low / 100, out + 5);
+  WritePair(low % 100, out + 7);
   return out + kLimbDigits;
 }
 
@@ -383,7 +407,7 @@ size_t FormatLimbNumber(const LimbNumber* number, char* buffer) {
     *out++ = '.';
     // The fraction's leading zero limbs, not in use, then the limbs in use.
     const auto zeros = static_cast<size_t>(kLimbDigits * (fracLimbs - inUse));
-    std::memset(out, '0', zeros);
+    if (zeros > 0) std::memset(out, '0', zeros);
     out = WriteLimbs(number->limbs, inUse - 1, lowest + 1, out + zeros);
     out = WriteTrailingLimb(number->limbs[lowest], out);
   }
