@@ -99,7 +99,7 @@ static_assert(static_cast<Wide>(kRowsPerBlock) * (kLimbBase - 1) * (kLimbBase - 
 }  // namespace
 
 void MultiplyLimbs(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {
-  Wide columns[kLimbCapacity];
+  Wide columns[kProductLimbs];
   std::fill_n(columns, aCount + bCount, 0);
   for (int32_t first = 0; first < aCount; first += kRowsPerBlock) {
     const int32_t last = std::min(first + kRowsPerBlock, aCount);
@@ -239,7 +239,7 @@ void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCo
   // kLimbBase / 2 (the quotient does not change), so that each estimate
   // below starts at most two too high and is lowered at most twice.
   const Limb factor = kLimbBase / (v[vCount - 1] + 1);
-  Limb divisor[kLimbCapacity];
+  Limb divisor[kFormLimbs];
   std::copy_n(v, vCount, divisor);
   MultiplyByLimb(divisor, vCount, factor);
   int32_t low = 0;  // u's limbs below low are zero, and stay so below each window

@@ -29,17 +29,19 @@ using Wide = uint64_t;
 // A non-negative integer as limbs: limbs[i] has weight kLimbBase^i (least
 // significant first), every limb is below kLimbBase, and limbs at or beyond
 // the count in use are not read. Leading zero limbs are allowed.
-//
+
 // Limbs on one side of the point of an accepted numeral, aligned on the point.
 constexpr int32_t kNumeralSideLimbs = (kMaxNumeralDigits + kLimbDigits - 1) / kLimbDigits;
 
-// Room: the longest value any operation forms is a division's dividend, the
-// divisor's 2 x 255 digits plus kQuotientDigits - 1 zeros, or a product of
-// 4 x 255 digits, or a product of two numerals aligned on the point
-// (2 x kNumeralSideLimbs limbs each); all fit, with one limb to spare for the
-// division's normalisation.
-constexpr int32_t kLimbCapacity = 4 * kNumeralSideLimbs + 1;
-static_assert(kLimbCapacity >= (kIntCapacity + kLimbDigits - 1) / kLimbDigits + 1, "a record's integer form fits");
+// Room, for records of any digits within their room (not only accepted
+// numerals): an operand's integer form has up to all the record's digits,
+// kFormLimbs limbs; a product two forms' limbs; a division's dividend the
+// divisor's form and kQuotientDigits - 1 digits more, with one limb to spare
+// for the division's normalisation.
+constexpr int32_t kFormDigits = kIntCapacity + kFracCapacity;
+constexpr int32_t kFormLimbs = (kFormDigits + kLimbDigits - 1) / kLimbDigits;
+constexpr int32_t kProductLimbs = 2 * kFormLimbs;
+constexpr int32_t kDividendLimbs = (kQuotientDigits - 1 + kFormDigits + kLimbDigits - 1) / kLimbDigits + 1;
 
 // The zeros GatherLimbs reads around its digits: it takes every limb's
 // kLimbDigits digits in one go, so the limbs cut by either end of the digits
@@ -61,12 +63,14 @@ void SpreadLimbs(const Limb* limbs, int32_t first, int32_t count, int8_t* digits
 // The decimal digit of weight 10^position, a position inside the limbs.
 int8_t DigitOfLimbs(const Limb* limbs, int32_t position);
 
-// product[0..aCount + bCount) = a x b, schoolbook.
+// product[0..aCount + bCount) = a x b, schoolbook; aCount + bCount is at most
+// kProductLimbs.
 void MultiplyLimbs(const Limb* a, int32_t aCount, const Limb* b, int32_t bCount, Limb* product);
 
 // quotient[0..uCount - vCount + 1) = floor(u / v), for vCount <= uCount and a
 // non-zero top limb of v; it stops at a zero remainder with only zero limbs
-// of u below it. u must hold uCount + 1 limbs; it is overwritten.
+// of u below it. u must hold uCount + 1 limbs; it is overwritten. vCount is
+// at most kFormLimbs.
 void DivideLimbs(Limb* u, int32_t uCount, const Limb* v, int32_t vCount, Limb* quotient);
 
 }  // namespace ravur::detail

@@ -27,10 +27,12 @@ int8_t FracDigitAt(const DxNumber* number, const int32_t k) {
   return k < number->fracCount ? number->fracDigits[k] : 0;
 }
 
-// Appends at the position the count names; a digit past the room is dropped
-// rather than written out of bounds (no accepted numeral gets there).
-void AppendIntDigit(DxNumber* number, const int8_t digit) {
-  if (number->intCount < kIntCapacity) number->intDigits[number->intCount++] = digit;
+// The result of an operation with an infinite operand, or whose integer
+// digits do not fit the record: the cleared record, infinite, with the sign.
+void MakeInfiniteResult(DxNumber* result, const bool isNegative) {
+  InitDxNumberToZero(result);
+  result->isInfinite = 1;
+  result->isNegative = isNegative ? 1 : 0;
 }
 
 
@@ -322,9 +324,12 @@ int32_t CompareMagnitudes(const DxNumber* left, const DxNumber* right) {
 
 }  // namespace
 
+// An infinite record lies beyond every finite one of its sign; two infinite
+// records of one sign are equal.
 int32_t DxCompare(const DxNumber* left, const DxNumber* right) {
   if (left->isNegative != right->isNegative) return left->isNegative ? -1 : 1;
-  const int32_t magnitude = CompareMagnitudes(left, right);
+  const int32_t magnitude = (left->isInfinite | right->isInfinite) != 0 ? left->isInfinite - right->isInfinite
+                                                                         : CompareMagnitudes(left, right);
   return left->isNegative ? -magnitude : magnitude;
 }
 
@@ -415,12 +420,19 @@ int8_t SubtractDigit(const int8_t x, const int8_t y, Word* borrow) {
 }
 
 // result = |left| + |right|, schoolbook with carries from the last fraction
-// digit up. result must be cleared.
+// digit up. result must be cleared. A carry out of the room's highest digit
+// leaves the cleared record, infinite.
 void AddMagnitudes(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   result->fracCount = std::max(left->fracCount, right->fracCount);
   result->intCount = std::max(left->intCount, right->intCount);
   const Word carry = ApplyDigits(left, right, result, result->fracCount, result->intCount, AddDigitWord, AddDigit);
-  if (carry > 0) AppendIntDigit(result, static_cast<int8_t>(carry));
+  if (carry > 0) {
+    if (result->intCount == kIntCapacity) {
+      MakeInfiniteResult(result, false);
+      return;
+    }
+    result->intDigits[result->intCount++] = static_cast<int8_t>(carry);
+  }
 }
 
 // result = |larger| - |smaller|, schoolbook with borrows; |larger| >= |smaller|
@@ -431,7 +443,8 @@ void SubtractMagnitudes(const DxNumber* larger, const DxNumber* smaller, DxNumbe
   ApplyDigits(larger, smaller, result, result->fracCount, result->intCount, SubtractDigitWord, SubtractDigit);
 }
 
-// result = left + right, both read with left's sign. result must be cleared.
+// result = left + right, both read with left's sign (that of the exact sum,
+// infinite or not). result must be cleared.
 void AddWithLeftSign(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   AddMagnitudes(left, right, result);
   result->isNegative = left->isNegative;
@@ -456,6 +469,10 @@ void SubtractWithLeftSign(const DxNumber* left, const DxNumber* right, DxNumber*
 }  // namespace
 
 void DxAdd(const DxNumber* left, const DxNumber* right, DxNumber* result) {
+  if ((left->isInfinite | right->isInfinite) != 0) {
+    MakeInfiniteResult(result, (left->isInfinite ? left : right)->isNegative != 0);
+    return;
+  }
   InitDxNumberToZero(result);
   if (left->isNegative == right->isNegative) {
     AddWithLeftSign(left, right, result);
@@ -465,6 +482,10 @@ void DxAdd(const DxNumber* left, const DxNumber* right, DxNumber* result) {
 }
 
 void DxSubtract(const DxNumber* left, const DxNumber* right, DxNumber* result) {
+  if ((left->isInfinite | right->isInfinite) != 0) {
+    MakeInfiniteResult(result, left->isInfinite ? left->isNegative != 0 : right->isNegative == 0);
+    return;
+  }
   InitDxNumberToZero(result);
   if (left->isNegative == right->isNegative) {
     SubtractWithLeftSign(left, right, result);
@@ -485,12 +506,39 @@ void DxSubtract(const DxNumber* left, const DxNumber* right, DxNumber* result) {
 // Each new digit is computed by its position instead of being appended, and
 // only the positions in use are copied and cleared: every other position holds
 // 0 before and after, so the record comes out as a whole clear-and-append gives it.
+// Digits moved past the fraction's room are dropped (the value cut); a value
+// whose integer digits no longer fit the record makes it infinite instead.
+
+namespace {
+
+// The integer digits of the value moved left by places > 0, from its highest
+// non-zero digit.
+int32_t IntDigitsMovedLeft(const DxNumber* number, const int32_t places) {
+  int32_t top = number->intCount - 1;
+  while (top >= 0 && number->intDigits[top] == 0) --top;
+  if (top >= 0) return top + 1 + places;
+  for (int32_t k = 0; k < number->fracCount; ++k) {
+    if (number->fracDigits[k] != 0) return places - k;
+  }
+  return 0;
+}
+
+}  // namespace
 
 void MoveFloatPoint(DxNumber* number, const int32_t requested) {
-  // A shift past the whole room moves every digit out of it either way; the
+  // A shift past the whole room moves every digit out of it either way (a
+  // non-zero digit beyond the integer room, or below the fraction's); the
   // bound keeps the count arithmetic far from overflow.
   constexpr int32_t kLongestShift = kIntCapacity + kFracCapacity;
   const int32_t places = std::clamp(requested, -kLongestShift, kLongestShift);
+  if (places > 0 && places + number->intCount > kIntCapacity && IntDigitsMovedLeft(number, places) > kIntCapacity) {
+    std::memset(number->intDigits, 0, static_cast<size_t>(number->intCount));
+    std::memset(number->fracDigits, 0, static_cast<size_t>(number->fracCount));
+    number->intCount = 0;
+    number->fracCount = 0;
+    number->isInfinite = 1;
+    return;
+  }
   if (places != 0) {
     DxNumber old;  // only the counts and the digits in use are filled
     old.intCount = number->intCount;
@@ -528,9 +576,6 @@ void MoveFloatPoint(DxNumber* number, const int32_t requested) {
 
 namespace {
 
-// Room for the digits of any record, integer and fraction together.
-constexpr int32_t kAllDigits = kIntCapacity + kFracCapacity;
-
 // The digits of the record's integer form (its point moved to the end), most
 // significant first, without leading zeros; a zero keeps one digit 0, and a
 // record without any digit has none. Returns how many were written. This is
@@ -558,7 +603,7 @@ bool IsZeroForm(const int8_t* digits, const int32_t count) { return count == 0 |
 
 // Room for the integer form of any record and the zeros GatherLimbs reads
 // around it; the form starts at kGatherPad.
-constexpr int32_t kFormRoom = kGatherPad + kAllDigits + kGatherPad;
+constexpr int32_t kFormRoom = kGatherPad + kFormDigits + kGatherPad;
 
 // An operand's integer form with the zeros GatherLimbs reads before it: its
 // count digits start at room + kGatherPad.
@@ -586,9 +631,18 @@ int32_t GatherForm(PaddedForm* form, const int32_t count, const int32_t zerosBel
 // its top digit at weight 10^(digitCount - 1), inside the limbs: the record
 // that a record of the value's digitCount integer digits, shifted by -places,
 // holds. intCount is digitCount - places, 0 when that is not positive, and
-// the fraction the value's lowest `places` digits. Only the value's digits
-// are written: the positions around them are already 0.
-void PlaceDigits(const Limb* limbs, const int32_t digitCount, const int32_t places, DxNumber* result) {
+// the fraction the value's lowest `places` digits, cut to the room. Only the
+// value's digits are written: the positions around them are already 0. When
+// the value's integer digits, from its highest non-zero one (a quotient's
+// first digit may be 0), do not fit the room, the record is made infinite.
+void PlaceDigits(const Limb* limbs, int32_t digitCount, const int32_t places, DxNumber* result) {
+  if (digitCount - places > kIntCapacity) {
+    while (digitCount > 0 && DigitOfLimbs(limbs, digitCount - 1) == 0) --digitCount;
+    if (digitCount - places > kIntCapacity) {
+      MakeInfinite(result);
+      return;
+    }
+  }
   result->intCount = std::clamp(digitCount - places, 0, kIntCapacity);
   const int32_t zerosBelow = std::clamp(-places, 0, result->intCount);  // a negative shift's new units
   SpreadLimbs(limbs, std::max(places, 0), result->intCount - zerosBelow, result->intDigits + zerosBelow, 1);
@@ -611,6 +665,10 @@ void PlaceDigits(const Limb* limbs, const int32_t digitCount, const int32_t plac
 // length - 1 + left form length >= 1), else 0.
 
 void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
+  if ((left->isInfinite | right->isInfinite) != 0) {
+    MakeInfiniteResult(result, left->isNegative != right->isNegative);
+    return;
+  }
   PaddedForm a;
   PaddedForm b;
   TakeIntegerForm(left, &a);
@@ -620,9 +678,9 @@ void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
     result->intCount = b.count > 0 && b.count - 1 + a.count >= 1 ? 1 : 0;
     MoveFloatPoint(result, -(left->fracCount + right->fracCount));
   } else {
-    Limb aLimbs[kLimbCapacity];
-    Limb bLimbs[kLimbCapacity];
-    Limb product[kLimbCapacity];
+    Limb aLimbs[kFormLimbs];
+    Limb bLimbs[kFormLimbs];
+    Limb product[kProductLimbs];
     const int32_t aLimbCount = GatherForm(&a, a.count, 0, aLimbs);
     const int32_t bLimbCount = GatherForm(&b, b.count, 0, bLimbs);
     MultiplyLimbs(aLimbs, aLimbCount, bLimbs, bLimbCount, product);
@@ -653,6 +711,10 @@ void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
 // because A' / B' < 10.
 
 void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
+  if ((left->isInfinite | right->isInfinite) != 0) {
+    MakeInfiniteResult(result, left->isNegative != right->isNegative);
+    return;
+  }
   InitDxNumberToZero(result);
   if (IsZero(left)) return;
   if (IsZero(right)) {
@@ -665,12 +727,12 @@ void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   TakeIntegerForm(left, &a);
   TakeIntegerForm(right, &b);
   const int32_t dividendDigits = kQuotientDigits - 1 + b.count;
-  Limb dividend[kLimbCapacity + 1];
-  Limb divisor[kLimbCapacity];
+  Limb dividend[kDividendLimbs];
+  Limb divisor[kFormLimbs];
   const int32_t dividendCount = GatherForm(&a, std::min(a.count, dividendDigits),
                                            std::max(dividendDigits - a.count, 0), dividend);
   const int32_t divisorCount = GatherForm(&b, b.count, 0, divisor);
-  Limb quotient[kLimbCapacity];
+  Limb quotient[kFormLimbs];
   DivideLimbs(dividend, dividendCount, divisor, divisorCount, quotient);
   // 0.d0d1...d126 shifted by 1 and by the point correction.
   const int32_t pointCorrection = right->fracCount - left->fracCount + a.count - b.count;

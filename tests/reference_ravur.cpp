@@ -2,6 +2,7 @@
 // optimised library is compared against record by record.
 #include "reference_ravur.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace reference {
@@ -21,16 +22,33 @@ int8_t FracDigitAt(const DxNumber* number, const int32_t k) {
   return k < number->fracCount ? number->fracDigits[k] : 0;
 }
 
-// Appends at the position the count names; a digit past the room is dropped
-// rather than written out of bounds (no accepted numeral gets there).
+// Appends at the position the count names. A digit past the room is not
+// written: a zero is dropped, any other marks the record infinite (its
+// integer digits do not fit), for the operation to clear it with Overflowed.
 void AppendIntDigit(DxNumber* number, const int8_t digit) {
-  if (number->intCount < kIntCapacity) number->intDigits[number->intCount++] = digit;
+  if (number->intCount < kIntCapacity) {
+    number->intDigits[number->intCount++] = digit;
+  } else if (digit != 0) {
+    number->isInfinite = 1;
+  }
 }
 void AppendFracDigit(DxNumber* number, const int8_t digit) {
   if (number->fracCount < kFracCapacity) number->fracDigits[number->fracCount++] = digit;
 }
 
 int32_t MaxCount(const int32_t a, const int32_t b) { return a > b ? a : b; }
+
+// An infinite record: every digit and count cleared, the flag and the sign set.
+void SetInfinite(DxNumber* number, const bool negative) {
+  std::memset(number, 0, sizeof *number);
+  number->isInfinite = 1;
+  number->isNegative = negative ? 1 : 0;
+}
+
+// A record marked infinite by AppendIntDigit made the infinite record, its sign kept.
+void Overflowed(DxNumber* number) {
+  if (number->isInfinite) SetInfinite(number, number->isNegative != 0);
+}
 
 }  // namespace
 
@@ -77,7 +95,16 @@ int32_t CompareMagnitudes(const DxNumber* left, const DxNumber* right) {
 
 int32_t DxCompare(const DxNumber* left, const DxNumber* right) {
   if (left->isNegative != right->isNegative) return left->isNegative ? -1 : 1;
-  const int32_t magnitude = CompareMagnitudes(left, right);
+  int32_t magnitude = 0;
+  if (left->isInfinite && right->isInfinite) {
+    magnitude = 0;
+  } else if (left->isInfinite) {
+    magnitude = 1;
+  } else if (right->isInfinite) {
+    magnitude = -1;
+  } else {
+    magnitude = CompareMagnitudes(left, right);
+  }
   return left->isNegative ? -magnitude : magnitude;
 }
 
@@ -149,6 +176,8 @@ DxNumber WithSignOf(const DxNumber* number, const DxNumber* signSource) {
 
 void DxAdd(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   InitDxNumberToZero(result);
+  if (left->isInfinite) return SetInfinite(result, left->isNegative != 0);
+  if (right->isInfinite) return SetInfinite(result, right->isNegative != 0);
   if (left->isNegative != right->isNegative) {
     const DxNumber flipped = WithSignOf(right, left);
     DxSubtract(left, &flipped, result);
@@ -156,11 +185,14 @@ void DxAdd(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   }
   AddMagnitudes(left, right, result);
   result->isNegative = left->isNegative;
+  Overflowed(result);
   AdjustBits(result);
 }
 
 void DxSubtract(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   InitDxNumberToZero(result);
+  if (left->isInfinite) return SetInfinite(result, left->isNegative != 0);
+  if (right->isInfinite) return SetInfinite(result, right->isNegative == 0);
   if (left->isNegative != right->isNegative) {
     const DxNumber flipped = WithSignOf(right, left);
     DxAdd(left, &flipped, result);
@@ -181,6 +213,8 @@ void DxSubtract(const DxNumber* left, const DxNumber* right, DxNumber* result) {
 
 // --- Decimal point shift -----------------------------------------------------
 
+// Digits appended past the fraction's room are dropped (cut); a non-zero one
+// past the integer's makes the record infinite.
 void MoveFloatPoint(DxNumber* number, const int32_t places) {
   if (places == 0) {
     AdjustBits(number);
@@ -199,6 +233,7 @@ void MoveFloatPoint(DxNumber* number, const int32_t places) {
     for (int32_t k = shift - 1; k >= 0; --k) AppendFracDigit(number, IntDigitAt(&old, k));
     for (int32_t k = 0; k < old.fracCount; ++k) AppendFracDigit(number, old.fracDigits[k]);
   }
+  Overflowed(number);
   AdjustBits(number);
 }
 
@@ -230,7 +265,10 @@ void PartialProduct(const DxNumber* a, const int32_t digit, const int32_t shift,
 
 // Long multiplication: one partial product per digit of the right operand's
 // integer form, summed, then the point moved back by both fraction lengths.
+// The integer forms are records too: this holds for operands whose integer
+// forms and product fit kIntCapacity digits (those of accepted numerals do).
 void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
+  if (left->isInfinite || right->isInfinite) return SetInfinite(result, left->isNegative != right->isNegative);
   const DxNumber a = IntegerForm(left);
   const DxNumber b = IntegerForm(right);
   DxNumber sum;
@@ -270,8 +308,10 @@ int32_t TrialDigit(const DxNumber* remainder, const DxNumber* divisor, DxNumber*
 
 // Schoolbook long division on the operands' integer forms, aligned to the same
 // number of integer digits so that every quotient digit is 0 to 9. The digits
-// are gathered as 0.d0d1d2... and the point is put back at the end.
+// are gathered as 0.d0d1d2... and the point is put back at the end. As the
+// multiplication, for operands whose integer forms fit kIntCapacity digits.
 void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
+  if (left->isInfinite || right->isInfinite) return SetInfinite(result, left->isNegative != right->isNegative);
   DxNumber remainder = IntegerForm(left);
   DxNumber divisor = IntegerForm(right);
   int32_t pointCorrection = right->fracCount - left->fracCount;
@@ -317,6 +357,310 @@ void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   MoveFloatPoint(result, 1);
   MoveFloatPoint(result, pointCorrection);
   if (left->isNegative != right->isNegative) result->isNegative = 1;
+}
+
+// --- Exact arithmetic --------------------------------------------------------
+//
+// Digit by digit, but for the product, which goes four digits a word so that
+// chains of the widest records stay quick.
+
+namespace {
+
+bool IsZeroValue(const Exact& value) { return value.digits.empty(); }
+
+// Trims zeros at both ends of the digits, moving the exponent up by the low ones.
+void Canonical(Exact* value) {
+  while (!value->digits.empty() && value->digits.back() == 0) value->digits.pop_back();
+  size_t low = 0;
+  while (low < value->digits.size() && value->digits[low] == 0) ++low;
+  value->digits.erase(value->digits.begin(), value->digits.begin() + static_cast<std::ptrdiff_t>(low));
+  value->exponent = value->digits.empty() ? 0 : value->exponent + static_cast<int32_t>(low);
+}
+
+// The weight of the highest digit; the value must not be zero.
+int32_t Top(const Exact& value) { return value.exponent + static_cast<int32_t>(value.digits.size()) - 1; }
+
+int8_t DigitOf(const Exact& value, const int32_t weight) {
+  const int64_t k = int64_t{weight} - value.exponent;
+  return k >= 0 && k < static_cast<int64_t>(value.digits.size()) ? value.digits[static_cast<size_t>(k)] : 0;
+}
+
+// 1, -1 or 0 as |a| is greater than, smaller than or equal to |b|.
+int32_t CompareMagnitude(const Exact& a, const Exact& b) {
+  if (IsZeroValue(a) || IsZeroValue(b)) return IsZeroValue(a) ? (IsZeroValue(b) ? 0 : -1) : 1;
+  if (Top(a) != Top(b)) return Top(a) > Top(b) ? 1 : -1;
+  for (int32_t weight = Top(a); weight >= std::min(a.exponent, b.exponent); --weight) {
+    const int8_t x = DigitOf(a, weight);
+    const int8_t y = DigitOf(b, weight);
+    if (x != y) return x > y ? 1 : -1;
+  }
+  return 0;
+}
+
+// |a| + |b| (sign 1) or |a| - |b| (sign -1, |a| >= |b|), non-negative.
+Exact Combine(const Exact& a, const Exact& b, const int32_t sign) {
+  Exact sum;
+  if (IsZeroValue(a) && IsZeroValue(b)) return sum;
+  const int32_t low = IsZeroValue(a) ? b.exponent : IsZeroValue(b) ? a.exponent : std::min(a.exponent, b.exponent);
+  const int32_t high = std::max(IsZeroValue(a) ? low : Top(a), IsZeroValue(b) ? low : Top(b)) + 1;
+  sum.exponent = low;
+  int32_t carry = 0;
+  for (int32_t weight = low; weight <= high; ++weight) {
+    int32_t digit = DigitOf(a, weight) + sign * DigitOf(b, weight) + carry;
+    carry = digit >= 10 ? 1 : digit < 0 ? -1 : 0;
+    digit -= carry * 10;
+    sum.digits.push_back(static_cast<int8_t>(digit));
+  }
+  Canonical(&sum);
+  return sum;
+}
+
+Exact Sum(const Exact& a, const Exact& b) {
+  if (a.negative == b.negative) {
+    Exact sum = Combine(a, b, 1);
+    sum.negative = a.negative;
+    return sum;
+  }
+  const int32_t order = CompareMagnitude(a, b);
+  Exact difference = order >= 0 ? Combine(a, b, -1) : Combine(b, a, -1);
+  difference.negative = order >= 0 ? a.negative : b.negative;
+  return difference;
+}
+
+// The product, four digits a word: columns of words summed in 64 bits (each
+// product below 10^8, a few hundred of them), carried once at the end.
+Exact Product(const Exact& a, const Exact& b) {
+  Exact product;
+  product.negative = a.negative != b.negative;
+  if (IsZeroValue(a) || IsZeroValue(b)) return product;
+  const auto words = [](const Exact& value) {
+    constexpr uint64_t kScale[4] = {1, 10, 100, 1000};
+    std::vector<uint64_t> out((value.digits.size() + 3) / 4, 0);
+    for (size_t k = 0; k < value.digits.size(); ++k) out[k / 4] += static_cast<uint64_t>(value.digits[k]) * kScale[k % 4];
+    return out;
+  };
+  const std::vector<uint64_t> x = words(a);
+  const std::vector<uint64_t> y = words(b);
+  std::vector<uint64_t> columns(x.size() + y.size() + 1, 0);
+  for (size_t i = 0; i < x.size(); ++i) {
+    for (size_t j = 0; j < y.size(); ++j) columns[i + j] += x[i] * y[j];
+  }
+  uint64_t carry = 0;
+  for (uint64_t& column : columns) {
+    const uint64_t value = column + carry;
+    column = value % 10000;
+    carry = value / 10000;
+  }
+  for (const uint64_t column : columns) {
+    uint64_t rest = column;
+    for (int k = 0; k < 4; ++k, rest /= 10) product.digits.push_back(static_cast<int8_t>(rest % 10));
+  }
+  product.exponent = a.exponent + b.exponent;
+  Canonical(&product);
+  return product;
+}
+
+Exact Shifted(Exact value, const int32_t places) {
+  if (!IsZeroValue(value)) value.exponent += places;
+  return value;
+}
+
+// The value cut toward zero at the weight 10^weight: digits below it dropped.
+Exact CutBelow(Exact value, const int32_t weight) {
+  if (IsZeroValue(value) || value.exponent >= weight) return value;
+  const int64_t drop = int64_t{weight} - value.exponent;
+  if (drop >= static_cast<int64_t>(value.digits.size())) {
+    value.digits.clear();
+  } else {
+    value.digits.erase(value.digits.begin(), value.digits.begin() + drop);
+    value.exponent = weight;
+  }
+  Canonical(&value);
+  return value;
+}
+
+Exact PowerOfTen(const int32_t weight) {
+  Exact power;
+  power.digits = {1};
+  power.exponent = weight;
+  return power;
+}
+
+Exact Magnitude(Exact value) {
+  value.negative = false;
+  return value;
+}
+
+// What a record must hold: infinite with a sign, or a value with a sign.
+struct Outcome {
+  bool isInfinite = false;
+  bool isNegative = false;
+  Exact value;
+};
+
+Outcome Infinite(const bool negative) { return Outcome{true, negative, Exact{}}; }
+
+// A finite result's value: infinite when its integer digits do not fit the
+// record, otherwise cut to the fraction room; the sign as given.
+Outcome Fitted(const Exact& value, const bool negative) {
+  if (IntegerDigits(value) > kIntCapacity) return Infinite(negative);
+  return Outcome{false, negative, CutBelow(value, -kFracCapacity)};
+}
+
+std::string Sign(const bool negative) { return negative ? "-" : "+"; }
+
+std::string Differs(const Outcome& want, const ravur::DxNumber& got) {
+  const Exact value = ExactOf(got);
+  const std::string wantText = want.isInfinite ? Sign(want.isNegative) + "#INFINITE"
+                                               : Sign(want.isNegative) + Describe(want.value);
+  const std::string gotText = got.isInfinite ? Sign(got.isNegative != 0) + "#INFINITE"
+                                             : Sign(got.isNegative != 0) + Describe(value);
+  if (want.isInfinite != (got.isInfinite != 0) || want.isNegative != (got.isNegative != 0) ||
+      (!want.isInfinite && CompareMagnitude(want.value, value) != 0)) {
+    return "want " + wantText + ", got " + gotText;
+  }
+  return "";
+}
+
+// A sum or difference: the infinite operand's sign (the left one's when both
+// are), or the right one's turned for a difference; a zero result is negative
+// only when both terms are (-0 + -0).
+Outcome SumOutcome(const ravur::DxNumber& left, const ravur::DxNumber& right, const bool subtract) {
+  const bool rightNegative = (right.isNegative != 0) != subtract;
+  if (left.isInfinite || right.isInfinite) return Infinite(left.isInfinite ? left.isNegative != 0 : rightNegative);
+  const Exact a = ExactOf(left);
+  Exact b = ExactOf(right);
+  b.negative = rightNegative;
+  const Exact sum = Sum(a, b);
+  return Fitted(sum, IsZeroValue(sum) ? a.negative && b.negative : sum.negative);
+}
+
+Outcome ProductOutcome(const ravur::DxNumber& left, const ravur::DxNumber& right) {
+  const bool negative = left.isNegative != right.isNegative;
+  if (left.isInfinite || right.isInfinite) return Infinite(negative);
+  return Fitted(Product(ExactOf(left), ExactOf(right)), negative);
+}
+
+// The quotient is checked rather than computed: with u the weight of its
+// 127th digit counted from the first one generated (10^(ta - tb) for the top
+// digits' weights 10^ta and 10^tb of the operands) and w the larger of u and
+// 10^-kFracCapacity, q = |a| / |b| cut at w is the multiple of w with
+// q x |b| <= |a| < (q + w) x |b|.
+std::string QuotientFault(const ravur::DxNumber& left, const ravur::DxNumber& right, const ravur::DxNumber& got) {
+  const bool negative = left.isNegative != right.isNegative;
+  if (left.isInfinite || right.isInfinite) return Differs(Infinite(negative), got);
+  const Exact a = Magnitude(ExactOf(left));
+  const Exact b = Magnitude(ExactOf(right));
+  if (IsZeroValue(a)) return Differs(Outcome{}, got);
+  if (IsZeroValue(b)) return Differs(Infinite(left.isNegative != 0), got);
+  if (CompareMagnitude(a, Shifted(b, kIntCapacity)) >= 0) return Differs(Infinite(negative), got);
+  if (got.isInfinite || (got.isNegative != 0) != negative) {
+    return "want a finite quotient of sign " + Sign(negative) + ", got " + Sign(got.isNegative != 0) +
+           (got.isInfinite ? "#INFINITE" : Describe(ExactOf(got)));
+  }
+  const int32_t unit = std::max(Top(a) - Top(b) - (ravur::kQuotientDigits - 1), -kFracCapacity);
+  const Exact q = Magnitude(ExactOf(got));
+  if (!IsZeroValue(q) && q.exponent < unit) {
+    return "quotient " + Describe(q) + " has a digit below 10^" + std::to_string(unit);
+  }
+  if (CompareMagnitude(Product(q, b), a) > 0) return "quotient " + Describe(q) + " too large";
+  if (CompareMagnitude(Product(Sum(q, PowerOfTen(unit)), b), a) <= 0) {
+    return "quotient " + Describe(q) + " too small by at least 10^" + std::to_string(unit);
+  }
+  return "";
+}
+
+}  // namespace
+
+Exact ExactOf(const ravur::DxNumber& number) {
+  Exact value;
+  value.negative = number.isNegative != 0;
+  const int32_t intCount = std::clamp(number.intCount, 0, kIntCapacity);
+  const int32_t fracCount = std::clamp(number.fracCount, 0, kFracCapacity);
+  for (int32_t k = fracCount - 1; k >= 0; --k) value.digits.push_back(number.fracDigits[k]);
+  for (int32_t k = 0; k < intCount; ++k) value.digits.push_back(number.intDigits[k]);
+  value.exponent = -fracCount;
+  Canonical(&value);
+  return value;
+}
+
+int32_t IntegerDigits(const Exact& value) { return IsZeroValue(value) ? 0 : std::max(Top(value) + 1, 0); }
+
+int32_t FractionDigits(const Exact& value) { return IsZeroValue(value) ? 0 : std::max(-value.exponent, 0); }
+
+std::string Describe(const Exact& value) {
+  const int32_t intDigits = IntegerDigits(value);
+  const int32_t fracDigits = FractionDigits(value);
+  std::string text;
+  for (int32_t weight = intDigits - 1; weight >= 0; --weight) text += static_cast<char>('0' + DigitOf(value, weight));
+  if (text.empty()) text = "0";
+  if (fracDigits > 0) text += '.';
+  for (int32_t weight = -1; weight >= -fracDigits; --weight) text += static_cast<char>('0' + DigitOf(value, weight));
+  if (text.size() <= 80) return text;
+  return text.substr(0, 30) + "..." + text.substr(text.size() - 30) + " (" + std::to_string(intDigits) +
+         " integer, " + std::to_string(fracDigits) + " fraction digits)";
+}
+
+std::string RecordFault(const ravur::DxNumber& number) {
+  if (number.isInfinite > 1 || number.isNegative > 1) return "a flag is neither 0 nor 1";
+  if (number.intCount < 0 || number.intCount > kIntCapacity) return "intCount " + std::to_string(number.intCount);
+  if (number.fracCount < 0 || number.fracCount > kFracCapacity) return "fracCount " + std::to_string(number.fracCount);
+  for (int32_t k = 0; k < kIntCapacity; ++k) {
+    const int8_t digit = number.intDigits[k];
+    if (k < number.intCount ? digit < 0 || digit > 9 : digit != 0) {
+      return "intDigits[" + std::to_string(k) + "] holds " + std::to_string(digit);
+    }
+  }
+  for (int32_t k = 0; k < kFracCapacity; ++k) {
+    const int8_t digit = number.fracDigits[k];
+    if (k < number.fracCount ? digit < 0 || digit > 9 : digit != 0) {
+      return "fracDigits[" + std::to_string(k) + "] holds " + std::to_string(digit);
+    }
+  }
+  if (number.intCount > 1 && number.intDigits[number.intCount - 1] == 0) return "a leading integer zero";
+  if (number.fracCount > 0 && number.fracDigits[number.fracCount - 1] == 0) return "a trailing fraction zero";
+  return "";
+}
+
+std::string ResultFault(const Operation operation, const ravur::DxNumber& left, const ravur::DxNumber& right,
+                        const ravur::DxNumber& result) {
+  switch (operation) {
+    case Operation::kAdd: return Differs(SumOutcome(left, right, false), result);
+    case Operation::kSubtract: return Differs(SumOutcome(left, right, true), result);
+    case Operation::kMultiply: return Differs(ProductOutcome(left, right), result);
+    case Operation::kDivide: return QuotientFault(left, right, result);
+  }
+  return "no such operation";
+}
+
+// A shift by 0 only normalises (the flag stays); any other drops the flag and
+// moves the digits, the record then infinite when they no longer fit.
+std::string ShiftFault(const ravur::DxNumber& before, const int32_t places, const ravur::DxNumber& after) {
+  if (places == 0) {
+    if (before.isInfinite) return Differs(Infinite(before.isNegative != 0), after);
+    return Differs(Outcome{false, before.isNegative != 0, ExactOf(before)}, after);
+  }
+  const int32_t reach = kIntCapacity + kFracCapacity + 1;  // any longer shift does what this one does
+  return Differs(Fitted(Shifted(ExactOf(before), std::clamp(places, -reach, reach)), before.isNegative != 0), after);
+}
+
+// The sign flags first; an infinite record beyond every finite one of its
+// sign, two of one sign equal.
+std::string CompareFault(const ravur::DxNumber& left, const ravur::DxNumber& right, const int32_t got) {
+  int32_t want = 0;
+  if (left.isNegative != right.isNegative) {
+    want = left.isNegative ? -1 : 1;
+  } else {
+    int32_t magnitude = 0;
+    if (left.isInfinite || right.isInfinite) {
+      magnitude = left.isInfinite == right.isInfinite ? 0 : left.isInfinite ? 1 : -1;
+    } else {
+      magnitude = CompareMagnitude(ExactOf(left), ExactOf(right));
+    }
+    want = left.isNegative ? -magnitude : magnitude;
+  }
+  if (got == want) return "";
+  return "compare gave " + std::to_string(got) + ", want " + std::to_string(want);
 }
 
 }  // namespace reference

@@ -1,7 +1,9 @@
 // The optimised arithmetic against the straightforward reference steps, record
 // by record (counts, flags and every digit position, zeros beyond the counts
 // included), on random records of every shape: normalised or not, with or
-// without integer digits, both signs, up to the room of an accepted numeral.
+// without integer digits, both signs, infinite or not, up to the room of an
+// accepted numeral, and for the sum, difference, comparison and point shift
+// up to the record's whole room.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,7 +20,7 @@
 namespace {
 
 using ravur::detail::kLimbDigits;
-using ravur::kMaxNumeralDigits, ravur::InitDxNumberToZero, ravur::AdjustBits, ravur::IsZero,
+using ravur::kMaxNumeralDigits, ravur::kIntCapacity, ravur::kFracCapacity, ravur::InitDxNumberToZero, ravur::AdjustBits, ravur::IsZero,
       ravur::CharArrToDxNumber, ravur::DxCompare, ravur::DxAdd, ravur::DxSubtract, ravur::MoveFloatPoint,
       ravur::DxMultiply, ravur::DxDivide, ravur::DxNumberToCharArr, ravur::Result, ravur::DxOperation;
 
@@ -31,11 +33,15 @@ int32_t LimbBoundaryCount(std::mt19937* rng) {
   return std::min(multiple + std::uniform_int_distribution<int32_t>(-1, 1)(*rng), kMaxNumeralDigits);
 }
 
-ravur::DxNumber RandomRecord(std::mt19937* rng, const bool normalised) {
+// A record of up to an accepted numeral's digits a side, or (wide) up to the
+// room, a quarter of them filling it.
+ravur::DxNumber RandomRecord(std::mt19937* rng, const bool normalised, const bool wide = false) {
   std::uniform_int_distribution<int32_t> pick(0, 99);
-  const auto count = [&]() {
+  const auto count = [&](const int32_t room) {
     const int32_t roll = pick(*rng);
     if (roll < 15) return 0;
+    if (wide && roll < 40) return room;
+    if (wide) return std::uniform_int_distribution<int32_t>(1, room)(*rng);
     if (roll < 30) return std::uniform_int_distribution<int32_t>(1, 3)(*rng);
     if (roll < 40) return kMaxNumeralDigits;
     if (roll < 55) return LimbBoundaryCount(rng);
@@ -55,8 +61,8 @@ ravur::DxNumber RandomRecord(std::mt19937* rng, const bool normalised) {
   };
   ravur::DxNumber number;
   InitDxNumberToZero(&number);
-  number.intCount = count();
-  number.fracCount = count();
+  number.intCount = count(kIntCapacity);
+  number.fracCount = count(kFracCapacity);
   for (int32_t k = 0; k < number.intCount; ++k) number.intDigits[k] = digit(k);
   for (int32_t k = 0; k < number.fracCount; ++k) number.fracDigits[k] = digit(k);
   if (family == 3 && number.intCount > 0) number.intDigits[number.intCount - 1] = 1;
@@ -94,8 +100,10 @@ bool HiddenZero(const ravur::DxNumber& number) {
 
 // One operation on the same operands through both implementations; the result
 // record starts out filled with junk, so that a position left unwritten shows.
+// Also counts the results that came out infinite from finite operands.
 template <typename Fast, typename Reference>
-bool SameResult(Fast fast, Reference reference, const ravur::DxNumber& left, const ravur::DxNumber& right) {
+bool SameResult(Fast fast, Reference reference, const ravur::DxNumber& left, const ravur::DxNumber& right,
+                int* overflows = nullptr) {
   ravur::DxNumber got;
   std::memset(&got, 0x5A, sizeof got);
   fast(&left, &right, &got);
@@ -103,22 +111,34 @@ bool SameResult(Fast fast, Reference reference, const ravur::DxNumber& left, con
   const reference::DxNumber r = AsReference(right);
   reference::DxNumber want;
   reference(&l, &r, &want);
+  if (overflows != nullptr && got.isInfinite && !left.isInfinite && !right.isInfinite) ++*overflows;
   return SameRecord(got, want);
 }
 
+// wide: records up to the whole room (the reference's multiplication and
+// division only hold up to an accepted numeral's). Returns the overflows.
 template <typename Fast, typename Reference>
-void CompareOperation(Fast fast, Reference reference, const bool normalisedOnly, const uint32_t seed) {
+int CompareOperation(Fast fast, Reference reference, const bool normalisedOnly, const uint32_t seed,
+                     const bool wide = false) {
   std::mt19937 rng(seed);
+  int overflows = 0;
   for (int i = 0; i < kRecords; ++i) {
-    const ravur::DxNumber left = RandomRecord(&rng, normalisedOnly || i % 2 == 0);
-    const ravur::DxNumber right = RandomRecord(&rng, normalisedOnly || i % 3 == 0);
+    const ravur::DxNumber left = RandomRecord(&rng, normalisedOnly || i % 2 == 0, wide);
+    const ravur::DxNumber right = RandomRecord(&rng, normalisedOnly || i % 3 == 0, wide);
     if (normalisedOnly && (HiddenZero(left) || HiddenZero(right))) continue;
-    ASSERT_TRUE(SameResult(fast, reference, left, right)) << "case " << i;
+    EXPECT_TRUE(SameResult(fast, reference, left, right, &overflows)) << "case " << i;
+    if (::testing::Test::HasFailure()) break;
   }
+  return overflows;
 }
 
 TEST(AgainstReference, Add) { CompareOperation(DxAdd, reference::DxAdd, false, 1); }
 TEST(AgainstReference, Subtract) { CompareOperation(DxSubtract, reference::DxSubtract, false, 2); }
+// Up to the room: a carry out of its highest digit makes the sum infinite.
+TEST(AgainstReference, AddWide) { EXPECT_GE(CompareOperation(DxAdd, reference::DxAdd, false, 8, true), 20); }
+TEST(AgainstReference, SubtractWide) {
+  EXPECT_GE(CompareOperation(DxSubtract, reference::DxSubtract, false, 9, true), 20);
+}
 TEST(AgainstReference, Multiply) { CompareOperation(DxMultiply, reference::DxMultiply, false, 3); }
 TEST(AgainstReference, Divide) { CompareOperation(DxDivide, reference::DxDivide, true, 4); }
 
@@ -172,25 +192,33 @@ TEST(AgainstReference, DivisionCorrections) {
 TEST(AgainstReference, Compare) {
   std::mt19937 rng(5);
   for (int i = 0; i < kRecords; ++i) {
-    const ravur::DxNumber left = RandomRecord(&rng, i % 2 == 0);
-    const ravur::DxNumber right = i % 7 == 0 ? left : RandomRecord(&rng, true);
+    const ravur::DxNumber left = RandomRecord(&rng, i % 2 == 0, i % 4 == 0);
+    const ravur::DxNumber right = i % 7 == 0 ? left : RandomRecord(&rng, true, i % 4 == 0);
     const reference::DxNumber l = AsReference(left);
     const reference::DxNumber r = AsReference(right);
     ASSERT_EQ(DxCompare(&left, &right), reference::DxCompare(&l, &r)) << "case " << i;
   }
 }
 
+// Half the records up to the room and shifts past it either way: digits
+// beyond the fraction's room cut, beyond the integer's the record infinite.
 TEST(AgainstReference, MoveFloatPoint) {
   std::mt19937 rng(6);
   std::uniform_int_distribution<int32_t> places(-2 * kMaxNumeralDigits, 2 * kMaxNumeralDigits);
+  constexpr int32_t kRoom = kIntCapacity + kFracCapacity;
+  std::uniform_int_distribution<int32_t> widePlaces(-kRoom - 2, kRoom + 2);
+  int overflows = 0;
   for (int i = 0; i < kRecords; ++i) {
-    ravur::DxNumber got = RandomRecord(&rng, i % 2 == 0);
-    const int32_t shift = i % 5 == 0 ? 0 : places(rng);
+    const bool wide = i % 2 == 1;
+    ravur::DxNumber got = RandomRecord(&rng, i % 4 < 2, wide);
+    const int32_t shift = i % 5 == 0 ? 0 : wide ? widePlaces(rng) : places(rng);
     reference::DxNumber want = AsReference(got);
     MoveFloatPoint(&got, shift);
     reference::MoveFloatPoint(&want, shift);
     ASSERT_TRUE(SameRecord(got, want)) << "case " << i << " by " << shift;
+    if (shift != 0 && got.isInfinite) ++overflows;
   }
+  EXPECT_GE(overflows, 100);
 }
 
 // --- Result's route against the records' ------------------------------------
