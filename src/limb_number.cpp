@@ -251,10 +251,10 @@ bool DivideByTopLimbs(const Limb* u, const int32_t uCount, const Limb* v, const 
   const int32_t keep = qCount + kGuardLimbs;
   const int32_t below = vCount - keep;  // j
   if (below < 1) return false;
-  Limb top[kLimbCapacity + 1];
+  Limb top[kDividendLimbs];
   const int32_t topCount = uCount - below + 1;
   std::copy_n(u + below - 1, topCount, top);
-  Limb extended[kLimbCapacity];
+  Limb extended[kDividendLimbs];
   DivideLimbs(top, topCount, v + below, keep, extended);
   if (extended[0] == 0) return false;
   std::copy_n(extended + 1, qCount, quotient);
@@ -284,7 +284,7 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
   }
   // The quotient is below 10^(kQuotientDigits + cut), so the dividend has at
   // most a quotient's limbs more than the divisor.
-  Limb dividend[kLimbCapacity + 1];
+  Limb dividend[kDividendLimbs];
   int32_t dividendCount;
   if (shift >= 0) {
     std::fill_n(dividend, shift, 0);
@@ -294,7 +294,7 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
     dividendCount = left->count + shift;
     std::copy_n(left->limbs - shift, dividendCount, dividend);
   }
-  Limb quotient[kLimbCapacity];
+  Limb quotient[kDividendLimbs];
   if (!DivideByTopLimbs(dividend, dividendCount, divisor, divisorCount, quotient)) {
     DivideLimbs(dividend, dividendCount, divisor, divisorCount, quotient);
   }

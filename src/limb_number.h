@@ -14,10 +14,10 @@ namespace ravur::detail {
 
 // The room of a number: a product of two accepted numerals, each up to
 // kNumeralSideLimbs limbs on either side of the point, has the most limbs of
-// any value formed on accepted numerals (a sum has one more than an operand,
-// a quotient at most kQuotientDigits + kLimbDigits - 1 digits from its first
-// one, a division's working dividend (LimbQuotient) a limb less than
-// kLimbCapacity).
+// any value formed on accepted numerals (a sum has one limb more than an
+// operand; a quotient at most kQuotientDigits + kLimbDigits - 1 digits from
+// its first one, which lies at most 2 x kNumeralSideLimbs limbs above the
+// point).
 constexpr int32_t kNumberLimbs = 4 * kNumeralSideLimbs;
 
 // A signed decimal number: limbs[k] has weight kLimbBase^(k - fracLimbs), so
