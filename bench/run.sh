@@ -9,7 +9,9 @@
 # --batch B         only batch B (default: small and wide)
 # --ops             also build and run the per-operation table (bench/ops_bench.cpp)
 # --callgrind       only profile calc on one batch (--batch, default small; 2000
-#                   pairs): instructions per pair, past start-up, and the top functions
+#                   pairs): instructions per pair, past start-up, and the top
+#                   functions, for calc and for calc built with the portable
+#                   arithmetic (-DCALC_PORTABLE_ARITHMETIC=ON, in $build-portable)
 # --refresh-digest  store calc's output digests for this seed and pair count in
 #                   bench/expected.sha256 (refused unless calc matches both peers)
 #
@@ -54,6 +56,13 @@ fi
 targets=(calc); ((ops)) && targets+=(ops_bench)
 cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null
 calc=$build/calc
+if ((callgrind)); then
+  portable=$build-portable
+  if [[ ! -f $portable/CMakeCache.txt ]] || ((${#cmake_args[@]})); then
+    cmake -S "$root" -B "$portable" -DCMAKE_BUILD_TYPE=Release -DCALC_PORTABLE_ARITHMETIC=ON "${cmake_args[@]}" >/dev/null
+  fi
+  cmake --build "$portable" -j2 --target calc >/dev/null
+fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -62,13 +71,19 @@ if ((callgrind)); then
   batch=${batches[0]}
   python3 "$here/gen_batch.py" "$batch" --pairs "$pairs" --seed "$seed" -o "$work/batch.txt"
   : >"$work/empty.txt"
-  for f in empty batch; do
-    valgrind --tool=callgrind --callgrind-out-file="$work/$f.cg" "$calc" <"$work/$f.txt" >/dev/null 2>"$work/$f.log"
-  done
   ir() { awk '/^summary:/ { print $2 }' "$1"; }
-  awk -v b="$batch" -v a="$(ir "$work/batch.cg")" -v z="$(ir "$work/empty.cg")" -v n="$pairs" 'BEGIN {
-    printf "%s batch, %d pairs: %d instructions, %d at start-up, %.0f a pair\n", b, n, a, z, (a - z) / n }'
-  callgrind_annotate "$work/batch.cg" | sed -n '/file:function/,$p' | sed -n '3,17p'
+  for build_kind in calc portable; do
+    program=$calc; [[ $build_kind == portable ]] && program=$portable/calc
+    for f in empty batch; do
+      valgrind --tool=callgrind --callgrind-out-file="$work/$build_kind.$f.cg" "$program" \
+        <"$work/$f.txt" >/dev/null 2>"$work/$build_kind.$f.log"
+    done
+    echo
+    awk -v k="$build_kind" -v b="$batch" -v a="$(ir "$work/$build_kind.batch.cg")" \
+        -v z="$(ir "$work/$build_kind.empty.cg")" -v n="$pairs" 'BEGIN {
+      printf "%s: %s batch, %d pairs: %d instructions, %d at start-up, %.0f a pair\n", k, b, n, a, z, (a - z) / n }'
+    callgrind_annotate "$work/$build_kind.batch.cg" | sed -n '/file:function/,$p' | sed -n '3,17p'
+  done
   exit 0
 fi
 
@@ -101,7 +116,11 @@ printf '%-6s %-15s %9s %10s %14s %9s\n' batch tool seconds pairs/s "calc x faste
 for batch in "${batches[@]}"; do
   in=$work/$batch.txt
   python3 "$here/gen_batch.py" "$batch" --pairs "$pairs" --seed "$seed" -o "$in"
+  # The output floor: calc's own output (written by calc's run just before,
+  # in every round) passed through cat, stdin to stdout, in the place calc
+  # writes it: the least any process writing that output costs.
   tools=(calc "$in" "$work/$batch.calc" "$calc" ---
+         output-floor "$work/$batch.calc" "$work/$batch.floor" cat ---
          gmp "$in" "$work/$batch.gmp" "$gmp" ---
          python-decimal "$in" "$work/$batch.peer" python3 "$here/peer_decimal.py")
   if ((use_bc)); then

@@ -22,7 +22,6 @@ using ravur::kMaxNumeralDigits, ravur::kMaxNumeralLength, ravur::kLongestText, r
       ravur::NumeralStatus, ravur::NumeralScan, ravur::StartNumeralScan, ravur::ScanNumeralText,
       ravur::NumeralScanStatus;
 
-constexpr char kPrompt[] = "Input two numbers,please:";
 constexpr char kProgram[] = "calc";
 constexpr int kExitComputed = 0;
 constexpr int kExitRefused = 1;
@@ -136,16 +135,52 @@ std::string Shown(const char* bytes, const size_t length) {
 
 std::string ShownToken(const Token* token) { return Shown(token->text, token->length); }
 
+// calc's own output buffer: every pair's headed results and the prompt after
+// them are written here and handed to standard output (WriteOutput) in large
+// blocks, so that stdio is called once a block instead of once a line. It is
+// handed over whole before anything else reaches standard output or standard
+// error, and before calc may wait for input, so the order of the output and
+// of refusals on a shared stream is the order they were produced in.
+struct Output {
+  size_t used;
+  char bytes[kOutputBufferBytes];
+};
+Output g_output;
+
+void HandOver() {
+  if (g_output.used == 0) return;
+  WriteOutput(g_output.bytes, g_output.used);
+  g_output.used = 0;
+}
+
+// Makes room for `count` more bytes; count is at most kOutputBufferBytes.
+char* OutputRoom(const size_t count) {
+  if (kOutputBufferBytes - g_output.used < count) HandOver();
+  return g_output.bytes + g_output.used;
+}
+
+void Emit(const char* bytes, const size_t count) {
+  std::memcpy(OutputRoom(count), bytes, count);
+  g_output.used += count;
+}
+
+// Everything produced so far, out of calc's buffer and stdio's.
+void FlushOutput() {
+  HandOver();
+  std::fflush(stdout);
+}
+
 // Error lines go after whatever results are still buffered, so that a
 // combined stream reads in order.
 void Complain(const std::string& message) {
-  std::fflush(stdout);
+  FlushOutput();
   std::fprintf(stderr, "%s: %s\n", kProgram, message.c_str());
 }
 
 // Flushes standard output; false, once the reason is on standard error, when
 // any of it could not be written.
 bool OutputWritten() {
+  HandOver();
   if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
   Complain(std::string("cannot write standard output: ") + std::strerror(errno));
   return false;
@@ -191,7 +226,7 @@ void PayRefusal(Owed* owed) {
 // complete pair's results and the prompt after them before calc waits.
 void PayBeforeWait(void* context) {
   PayRefusal(static_cast<Owed*>(context));
-  std::fflush(stdout);
+  FlushOutput();
 }
 
 constexpr size_t LongestHeading() {
@@ -200,38 +235,41 @@ constexpr size_t LongestHeading() {
   return longest;
 }
 
-// A pair's headed results, gathered so that they reach stdio in one call
-// instead of twelve; room for the longest four, each result's line end in
-// the place of its text's terminator.
-struct PairText {
-  size_t used;
-  char bytes[std::size(kHeadings) * (LongestHeading() + kLongestText)];
-};
+// The prompt line, its line end included.
+constexpr char kPromptLine[] = "Input two numbers,please:\n";
+constexpr size_t kPromptLineBytes = sizeof kPromptLine - 1;
 
-void Append(PairText* text, const char* bytes, const size_t count) {
-  std::memcpy(text->bytes + text->used, bytes, count);
-  text->used += count;
-}
+// A pair's four headed results and the prompt after them, each result's line
+// end in the place of its text's terminator.
+constexpr size_t kPairTextBytes = std::size(kHeadings) * (LongestHeading() + kLongestText) + kPromptLineBytes;
+static_assert(kPairTextBytes <= kOutputBufferBytes, "a pair's text fits calc's output buffer");
 
-// Prints the four headed results.
+// Writes the four headed results and the next prompt into calc's output.
 void PrintResults(const Token* left, const Token* right) {
-  static PairText text;
-  text.used = 0;
+  char* const begin = OutputRoom(kPairTextBytes);
+  char* out = begin;
   for (const Heading& heading : kHeadings) {
     const char* result = Result(left->text, right->text, heading.operation);
-    Append(&text, heading.line, std::strlen(heading.line));
-    Append(&text, result, std::strlen(result));
-    Append(&text, "\n", 1);
+    const size_t headingBytes = std::strlen(heading.line);
+    std::memcpy(out, heading.line, headingBytes);
+    out += headingBytes;
+    const size_t resultBytes = std::strlen(result);
+    std::memcpy(out, result, resultBytes);
+    out += resultBytes;
+    *out++ = '\n';
   }
-  WriteOutput(text.bytes, text.used);
+  std::memcpy(out, kPromptLine, kPromptLineBytes);
+  g_output.used += static_cast<size_t>(out + kPromptLineBytes - begin);
 }
 
-// Output to a pipe or a file goes out in large blocks, and PayBeforeWait
-// flushes it whenever calc is about to wait for input; a terminal keeps its
-// line buffering.
+void PrintPrompt() { Emit(kPromptLine, kPromptLineBytes); }
+
+// Output to a pipe or a file goes out in calc's own large blocks, which stdio
+// passes on as they come instead of copying them into a buffer of its own;
+// PayBeforeWait hands them over whenever calc is about to wait for input. A
+// terminal keeps stdio's line buffering.
 void BufferOutput() {
-  static char buffer[kOutputBufferBytes];
-  if (!OutputIsTerminal()) std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+  if (!OutputIsTerminal()) std::setvbuf(stdout, nullptr, _IONBF, 0);
 }
 
 int Run() {
@@ -242,7 +280,7 @@ int Run() {
   int status = kExitComputed;
   Token left;
   Token right;
-  std::puts(kPrompt);
+  PrintPrompt();
   while (ReadToken(&input, &left)) {
     const bool leftAccepted = Accepted(&left);
     if (!leftAccepted) owed.refusal = Refusal(&left);
@@ -261,8 +299,8 @@ int Run() {
       PrintResults(&left, &right);
     } else {
       status = kExitRefused;
+      PrintPrompt();
     }
-    std::puts(kPrompt);
   }
   if (input.error != 0) {
     Complain(std::string("cannot read standard input: ") + ReadErrorText(input.error));

@@ -10,36 +10,8 @@ namespace {
 
 constexpr Limb kDecimal = 10;
 
-// 10^k for k = 0 to kLimbDigits.
-constexpr Limb kPowersOfTen[kLimbDigits + 1] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000,
-                                                kLimbBase};
-
-// Eight decimal digits a word: one byte each, the word read and written in
-// little-endian order, so that the byte at the lowest address is the word's
-// lowest. Combining or splitting them lane by lane (bytes, 16-bit and 32-bit
-// lanes) takes three multiplications instead of eight.
+// Eight decimal digits a word (words.h).
 constexpr int32_t kEightDigits = 8;
-
-// The value of digits[0..8), most significant first (the lowest byte).
-Limb EightDigitsValue(const int8_t* digits) {
-  Word word = LoadLittle(digits);
-  word = (word * 10 + (word >> 8)) & 0x00FF00FF00FF00FFu;       // 16-bit lanes: two digits each
-  word = (word * 100 + (word >> 16)) & 0x0000FFFF0000FFFFu;     // 32-bit lanes: four digits each
-  return static_cast<Limb>((word * 10000 + (word >> 32)) & 0xFFFFFFFFu);
-}
-
-// The eight digits of value (below 10^8) as bytes, least significant in the
-// lowest byte: value split into 32-bit lanes of four digits, each of those
-// into 16-bit lanes of two (x / 100 as x x 10486 / 2^20, exact below 43699),
-// each of those into bytes (y / 10 as y x 103 / 2^10, exact below 179).
-Word EightDigitBytes(const Limb value) {
-  const Limb high = value / 10000;
-  Word word = (value - high * 10000) | (static_cast<Word>(high) << 32);
-  Word quotient = ((word * 10486) >> 20) & 0x0000007F0000007Fu;
-  word = (word - quotient * 100) | (quotient << 16);
-  quotient = ((word * 103) >> 10) & 0x000F000F000F000Fu;
-  return (word - quotient * 10) | (quotient << 8);
-}
 
 }  // namespace
 
@@ -55,7 +27,7 @@ int32_t GatherLimbs(const int8_t* digits, const int32_t count, const int32_t zer
   std::fill_n(limbs, zeroLimbs, 0);
   for (int32_t k = zeroLimbs; k < limbCount; ++k) {
     const int32_t first = total - kLimbDigits * (k + 1);  // from -kGatherPad to count - 1
-    limbs[k] = static_cast<Limb>(digits[first]) * kPowersOfTen[kEightDigits] + EightDigitsValue(digits + first + 1);
+    limbs[k] = static_cast<Limb>(digits[first]) * kPowersOfTen[kEightDigits] + EightDigitsValue(LoadLittle(digits + first + 1));
   }
   return limbCount;
 }

@@ -17,6 +17,10 @@ namespace ravur::detail {
 constexpr int32_t kLimbDigits = 9;
 constexpr uint32_t kLimbBase = 1000000000;
 
+// 10^k for k = 0 to kLimbDigits.
+inline constexpr uint32_t kPowersOfTen[kLimbDigits + 1] = {1,         10,        100,        1000, 10000, 100000,
+                                                           1000000,   10000000,  100000000,  kLimbBase};
+
 // One limb, 0 to kLimbBase - 1. Two limbs' product plus two limbs fits the
 // 64-bit word the arithmetic works in.
 using Limb = uint32_t;
@@ -25,7 +29,10 @@ using Wide = uint64_t;
 // A non-negative integer as limbs: limbs[i] has weight kLimbBase^i (least
 // significant first), every limb is below kLimbBase, and limbs at or beyond
 // the count in use are not read. Leading zero limbs are allowed.
-//
+
+// Limbs on one side of the point of an accepted numeral, aligned on the point.
+constexpr int32_t kNumeralSideLimbs = (kMaxNumeralDigits + kLimbDigits - 1) / kLimbDigits;
+
 // Room, for records of any digits within their room (not only accepted
 // numerals): an operand's integer form has up to all the record's digits,
 // kFormLimbs limbs; a product two forms' limbs; a division's dividend the

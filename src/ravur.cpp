@@ -1,5 +1,6 @@
 #include "ravur.h"
 
+#include "limb_number.h"
 #include "limbs.h"
 #include "words.h"
 
@@ -69,8 +70,6 @@ namespace {
 // every byte at once (a digit 0 to 9 never carries into the next byte), and
 // the order reversed for the integer digits, which the record keeps least
 // significant first and the text most significant first.
-constexpr Word kEveryByte = 0x0101010101010101u;
-
 // One word of the copies below: to[0..8) from the eight bytes ending at
 // fromEnd, reversed or not, with offset added to each.
 template <bool kReversed>
@@ -97,8 +96,6 @@ void CopyDigits(const char* from, char* to, const int32_t count, const int8_t of
 
 enum NumeralPart : uint8_t { kSignPart, kIntPart, kFracPart, kRefused };
 
-bool IsDigitChar(const char c) { return c >= '0' && c <= '9'; }
-
 }  // namespace
 
 void StartNumeralScan(NumeralScan* scan) { *scan = NumeralScan{kSignPart, 0, 0}; }
@@ -111,23 +108,6 @@ NumeralStatus NumeralScanStatus(const NumeralScan* scan) {
 }
 
 namespace {
-
-// The first byte in [from, end) that is not an ASCII digit, or end; eight
-// bytes a word. A byte's top bit is set in word + (0x80 - ':') when it is
-// ':' to 0xB9, and in word - '0' when it is below '0' or 0xB0 and above: one
-// of the two flags every byte but a digit. A borrow or carry between bytes
-// only arises at such a byte and moves to the bytes after it, so the lowest
-// flagged byte is the first non-digit.
-const char* SkipDigits(const char* from, const char* end) {
-  constexpr Word kTopBits = 0x80 * kEveryByte;
-  for (; end - from >= kWordBytes; from += kWordBytes) {
-    const Word word = LoadLittle(from);
-    const Word outside = ((word - '0' * kEveryByte) | (word + (0x80 - ':') * kEveryByte)) & kTopBits;
-    if (outside != 0) return from + LowestSetByte(outside);
-  }
-  while (from < end && IsDigitChar(*from)) ++from;
-  return from;
-}
 
 // Adds a run of digits to a count; the count stops one past the limit, so a
 // long token cannot overflow it.
@@ -261,16 +241,61 @@ const DxNumber* ParseOnce(const char* text, ParsedNumeral* slot) {
 
 }  // namespace
 
+namespace {
+
+// The limb form of the numeral parsed last on one side of Result, and its
+// text (terminator included) while isFilled.
+struct ParsedLimbs {
+  char text[kMaxNumeralLength + 2];
+  bool isFilled;
+  LimbNumber number;
+};
+
+// The limb form of text: the slot's own when the slot holds the same text,
+// parsed afresh otherwise. A text longer than any numeral is not kept.
+const LimbNumber* ParseLimbsOnce(const char* text, ParsedLimbs* slot) {
+  // The comparison stops at the slot's terminator, so it never reads past a longer text's end.
+  if (slot->isFilled && std::strcmp(slot->text, text) == 0) return &slot->number;
+  const size_t length = strnlen(text, kMaxNumeralLength + 1);
+  ParseLimbNumber(text, &slot->number);
+  slot->isFilled = length <= static_cast<size_t>(kMaxNumeralLength);
+  if (slot->isFilled) std::memcpy(slot->text, text, length + 1);
+  return &slot->number;
+}
+
+using LimbOperation = void (*)(const LimbNumber* left, const LimbNumber* right, LimbNumber* result);
+
+// The limb form of one of the four operations; nullptr for any other.
+LimbOperation LimbFormOf(const DxOperation operation) {
+  if (operation == DxAdd) return AddLimbNumbers;
+  if (operation == DxSubtract) return SubtractLimbNumbers;
+  if (operation == DxMultiply) return MultiplyLimbNumbers;
+  if (operation == DxDivide) return DivideLimbNumbers;
+  return nullptr;
+}
+
+}  // namespace
+
+// The four operations take the limb form from text to text, never a record;
+// any other operation is applied to records.
 const char* Result(const char* left, const char* right, const DxOperation operation) {
   // Overwritten by the next call; never released, so never out of memory.
-  static char s_szRes[kLongestText];
-  // A driver passes each pair's numerals once per operation: each is parsed once.
-  static ParsedNumeral s_left;
-  static ParsedNumeral s_right;
-
-  DxNumber answer;
-  operation(ParseOnce(left, &s_left), ParseOnce(right, &s_right), &answer);
-  DxNumberToCharArr(s_szRes, &answer);
+  static char s_szRes[kLimbTextRoom];
+  const LimbOperation limbOperation = LimbFormOf(operation);
+  if (limbOperation == nullptr) {
+    // A driver passes each pair's numerals once per operation: each is parsed once.
+    static ParsedNumeral s_left;
+    static ParsedNumeral s_right;
+    DxNumber answer;
+    operation(ParseOnce(left, &s_left), ParseOnce(right, &s_right), &answer);
+    DxNumberToCharArr(s_szRes, &answer);
+    return s_szRes;
+  }
+  static ParsedLimbs s_leftLimbs;
+  static ParsedLimbs s_rightLimbs;
+  LimbNumber answer;
+  limbOperation(ParseLimbsOnce(left, &s_leftLimbs), ParseLimbsOnce(right, &s_rightLimbs), &answer);
+  FormatLimbNumber(&answer, s_szRes);
   return s_szRes;
 }
 

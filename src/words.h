@@ -52,6 +52,13 @@ inline int32_t LowestSetBytePortable(const Word word) {
   return index;
 }
 
+// The index (0 = lowest) of the highest byte with a bit set; word is not 0.
+inline int32_t HighestSetBytePortable(const Word word) {
+  int32_t index = kWordBytes - 1;
+  while (((word >> (index * kByteBits)) & 0xFF) == 0) --index;
+  return index;
+}
+
 // --- What the library calls ----------------------------------------------------
 
 #if RAVUR_GNU_WORDS
@@ -70,6 +77,7 @@ inline void StoreLittle(void* to, Word word) {
 }
 
 inline int32_t LowestSetByte(const Word word) { return __builtin_ctzll(word) / kByteBits; }
+inline int32_t HighestSetByte(const Word word) { return kWordBytes - 1 - __builtin_clzll(word) / kByteBits; }
 
 #else
 
@@ -77,10 +85,58 @@ inline Word ReverseBytes(const Word word) { return ReverseBytesPortable(word); }
 inline Word LoadLittle(const void* from) { return LoadLittlePortable(from); }
 inline void StoreLittle(void* to, const Word word) { StoreLittlePortable(to, word); }
 inline int32_t LowestSetByte(const Word word) { return LowestSetBytePortable(word); }
+inline int32_t HighestSetByte(const Word word) { return HighestSetBytePortable(word); }
 
 #endif
 
 inline Word LoadBig(const void* from) { return ReverseBytes(LoadLittle(from)); }
 inline void StoreBig(void* to, const Word word) { StoreLittle(to, ReverseBytes(word)); }
+
+// --- Eight decimal digits a word ------------------------------------------------
+//
+// One digit a byte, the word read and written little-endian, so that the byte
+// at the lowest address is the word's lowest. Combining or splitting them lane
+// by lane (bytes, 16-bit and 32-bit lanes) takes three multiplications
+// instead of eight.
+
+constexpr Word kEveryByte = 0x0101010101010101u;
+
+// The value of the eight digits of a word, the lowest byte the most
+// significant digit; each byte 0 to 9.
+inline uint32_t EightDigitsValue(Word word) {
+  word = (word * 10 + (word >> 8)) & 0x00FF00FF00FF00FFu;       // 16-bit lanes: two digits each
+  word = (word * 100 + (word >> 16)) & 0x0000FFFF0000FFFFu;     // 32-bit lanes: four digits each
+  return static_cast<uint32_t>((word * 10000 + (word >> 32)) & 0xFFFFFFFFu);
+}
+
+// The eight digits of value (below 10^8) as bytes, least significant in the
+// lowest byte: value split into 32-bit lanes of four digits, each of those
+// into 16-bit lanes of two (x / 100 as x x 10486 / 2^20, exact below 43699),
+// each of those into bytes (y / 10 as y x 103 / 2^10, exact below 179).
+inline Word EightDigitBytes(const uint32_t value) {
+  const uint32_t high = value / 10000;
+  Word word = (value - high * 10000) | (static_cast<Word>(high) << 32);
+  Word quotient = ((word * 10486) >> 20) & 0x0000007F0000007Fu;
+  word = (word - quotient * 100) | (quotient << 16);
+  quotient = ((word * 103) >> 10) & 0x000F000F000F000Fu;
+  return (word - quotient * 10) | (quotient << 8);
+}
+
+// The first byte in [from, end) that is not an ASCII digit, or end; eight
+// bytes a word. A byte's top bit is set in word + (0x80 - ':') when it is
+// ':' to 0xB9, and in word - '0' when it is below '0' or 0xB0 and above: one
+// of the two flags every byte but a digit. A borrow or carry between bytes
+// only arises at such a byte and moves to the bytes after it, so the lowest
+// flagged byte is the first non-digit.
+inline const char* SkipDigits(const char* from, const char* end) {
+  constexpr Word kTopBits = 0x80 * kEveryByte;
+  for (; end - from >= kWordBytes; from += kWordBytes) {
+    const Word word = LoadLittle(from);
+    const Word outside = ((word - '0' * kEveryByte) | (word + (0x80 - ':') * kEveryByte)) & kTopBits;
+    if (outside != 0) return from + LowestSetByte(outside);
+  }
+  while (from < end && *from >= '0' && *from <= '9') ++from;
+  return from;
+}
 
 }  // namespace ravur::detail

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "limbs.h"
 #include "ravur.h"
@@ -21,7 +22,7 @@ namespace {
 using ravur::detail::kLimbDigits;
 using ravur::kMaxNumeralDigits, ravur::kIntCapacity, ravur::kFracCapacity, ravur::InitDxNumberToZero, ravur::AdjustBits, ravur::IsZero,
       ravur::CharArrToDxNumber, ravur::DxCompare, ravur::DxAdd, ravur::DxSubtract, ravur::MoveFloatPoint,
-      ravur::DxMultiply, ravur::DxDivide;
+      ravur::DxMultiply, ravur::DxDivide, ravur::DxNumberToCharArr, ravur::Result, ravur::DxOperation;
 
 constexpr int kRecords = 2000;
 
@@ -220,6 +221,130 @@ TEST(AgainstReference, MoveFloatPoint) {
   EXPECT_GE(overflows, 100);
 }
 
+// --- Result's route against the records' ------------------------------------
+//
+// Result computes on limbs from text to text; the record operations on digit
+// arrays. Both must give the same text for every pair of texts.
+
+// A random numeral text of any shape the records are built from above: digit
+// counts on limb boundaries, every digit family, signs, bare points, leading
+// and trailing zeros.
+std::string RandomNumeral(std::mt19937* rng) {
+  std::uniform_int_distribution<int32_t> pick(0, 99);
+  const ravur::DxNumber record = RandomRecord(rng, pick(*rng) < 50);
+  std::string text;
+  const int32_t sign = pick(*rng);
+  if (sign < 35) text += '-';
+  else if (sign < 40) text += '+';
+  for (int32_t k = record.intCount - 1; k >= 0; --k) text += static_cast<char>('0' + record.intDigits[k]);
+  if (record.fracCount > 0 || pick(*rng) < 10) text += '.';
+  for (int32_t k = 0; k < record.fracCount; ++k) text += static_cast<char>('0' + record.fracDigits[k]);
+  return text;
+}
+
+// Texts at the edges of the grammar: zeros of every shape, bare signs and
+// points, the longest numerals and one digit more (refused: zero), and text
+// that is no numeral at all (zero).
+std::vector<std::string> EdgeNumerals() {
+  const std::string nines(kMaxNumeralDigits, '9');
+  const std::string zeros(kMaxNumeralDigits, '0');
+  return {"0", "-0", "+0", "-", "+", ".", "-.", "+.", "0.", ".0", "-0.000", "000.000", "5.", ".5", "-.5",
+          "0.5", "1", "-1", "10", "0.1", "999999999", "1000000000", "-999999999.999999999", ".000000001",
+          "1000000000.000000001", nines, "-" + nines, "." + nines, nines + "." + nines, "-" + nines + "." + nines,
+          "1" + zeros.substr(1), "." + zeros.substr(1) + "1", zeros, "." + zeros, zeros + "." + zeros,
+          "1" + nines, "." + nines + "9", "1.2.3", "--1", "1-", "abc", "1e5", "", " 1"};
+}
+
+// Result's text against the record operation's, through DxNumberToCharArr.
+::testing::AssertionResult SameText(const std::string& left, const std::string& right, DxOperation operation) {
+  ravur::DxNumber l;
+  ravur::DxNumber r;
+  ravur::DxNumber answer;
+  CharArrToDxNumber(left.c_str(), &l);
+  CharArrToDxNumber(right.c_str(), &r);
+  operation(&l, &r, &answer);
+  char want[ravur::kLongestText];
+  DxNumberToCharArr(want, &answer);
+  const std::string got = Result(left.c_str(), right.c_str(), operation);
+  if (got == want) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "'" << left << "' '" << right << "': Result " << got << ", records "
+                                       << want;
+}
+
+constexpr DxOperation kOperations[] = {DxAdd, DxSubtract, DxMultiply, DxDivide};
+
+TEST(TwoRoutes, ResultMatchesTheRecordsOnRandomNumerals) {
+  std::mt19937 rng(8);
+  for (int i = 0; i < 4 * kRecords; ++i) {
+    const std::string left = RandomNumeral(&rng);
+    const std::string right = i % 9 == 0 ? left : RandomNumeral(&rng);
+    for (const DxOperation operation : kOperations) ASSERT_TRUE(SameText(left, right, operation)) << "case " << i;
+  }
+}
+
+TEST(TwoRoutes, ResultMatchesTheRecordsOnEdgeNumerals) {
+  std::mt19937 rng(9);
+  const std::vector<std::string> edges = EdgeNumerals();
+  for (const std::string& left : edges) {
+    for (const std::string& right : edges) {
+      for (const DxOperation operation : kOperations) EXPECT_TRUE(SameText(left, right, operation));
+    }
+    const std::string random = RandomNumeral(&rng);
+    for (const DxOperation operation : kOperations) {
+      EXPECT_TRUE(SameText(left, random, operation));
+      EXPECT_TRUE(SameText(random, left, operation));
+    }
+  }
+}
+
+// Limb-boundary families: runs of nines and powers of ten of every length
+// around the multiples of the limb size, on either side of the point, over
+// each other: where parsing cuts limbs, carries cross them and the
+// quotient's cut falls in another limb.
+TEST(TwoRoutes, ResultMatchesTheRecordsAroundLimbBoundaries) {
+  std::vector<std::string> family;
+  for (int32_t count = 1; count <= kMaxNumeralDigits; count += count % kLimbDigits == 1 ? kLimbDigits - 2 : 1) {
+    family.push_back(std::string(static_cast<size_t>(count), '9'));
+    family.push_back("1" + std::string(static_cast<size_t>(count - 1), '0'));
+    family.push_back("." + std::string(static_cast<size_t>(count), '9'));
+    family.push_back("-." + std::string(static_cast<size_t>(count - 1), '0') + "1");
+  }
+  for (size_t i = 0; i < family.size(); ++i) {
+    for (size_t j = i % 3; j < family.size(); j += 3) {
+      for (const DxOperation operation : kOperations) ASSERT_TRUE(SameText(family[i], family[j], operation));
+    }
+  }
+}
+
+// Quotients by divisors long enough that their top limbs alone are tried
+// first: exact multiples of the divisor and the multiples a unit of the last
+// place above and below them, whose quotients sit just at, above and below a
+// whole number, where the top limbs cannot decide and all of the divisor must.
+TEST(TwoRoutes, ResultMatchesTheRecordsOnQuotientsByLongDivisors) {
+  std::mt19937 rng(10);
+  std::uniform_int_distribution<int32_t> digit(0, 9);
+  const std::string unit = "." + std::string(kMaxNumeralDigits - 1, '0') + "1";
+  const char* const factors[] = {"1", "2", "3", "7", "9", "10", "999999999", "1000000001", "0.5", "123456789.987654321"};
+  for (int i = 0; i < 40; ++i) {
+    // 160 to 200 digits on either side of the point: 18 to 23 limbs each.
+    const int32_t intDigits = std::uniform_int_distribution<int32_t>(160, 200)(rng);
+    const int32_t fracDigits = std::uniform_int_distribution<int32_t>(160, 200)(rng);
+    std::string divisor = i % 2 == 0 ? "-" : "";
+    divisor += static_cast<char>('1' + digit(rng) % 9);
+    for (int32_t k = 1; k < intDigits; ++k) divisor += static_cast<char>(i % 5 == 0 ? '9' : '0' + digit(rng));
+    divisor += '.';
+    for (int32_t k = 0; k < fracDigits; ++k) divisor += static_cast<char>(i % 5 == 0 ? '9' : '0' + digit(rng));
+    for (const char* factor : factors) {
+      const std::string multiple = Result(divisor.c_str(), factor, DxMultiply);
+      const std::string above = Result(multiple.c_str(), unit.c_str(), DxAdd);
+      const std::string below = Result(multiple.c_str(), unit.c_str(), DxSubtract);
+      for (const std::string& dividend : {multiple, above, below}) {
+        ASSERT_TRUE(SameText(dividend, divisor, DxDivide)) << "case " << i << " factor " << factor;
+      }
+    }
+  }
+}
+
 // The word operations the build uses (compiler builtins where there are)
 // against their portable twins, on random words and on every single set bit.
 TEST(WordTwins, AgreeWithThePortableForms) {
@@ -233,6 +358,7 @@ TEST(WordTwins, AgreeWithThePortableForms) {
     ASSERT_EQ(LoadBig(bytes), ReverseBytesPortable(word)) << i;
     ASSERT_EQ(ReverseBytes(word), ReverseBytesPortable(word)) << i;
     ASSERT_EQ(LowestSetByte(word), LowestSetBytePortable(word)) << i;
+    ASSERT_EQ(HighestSetByte(word), HighestSetBytePortable(word)) << i;
     unsigned char stored[kWordBytes];
     StoreLittle(stored, word);
     ASSERT_EQ(std::memcmp(stored, bytes, kWordBytes), 0) << i;
@@ -241,6 +367,8 @@ TEST(WordTwins, AgreeWithThePortableForms) {
   }
   const unsigned char counting[kWordBytes] = {1, 2, 3, 4, 5, 6, 7, 8};
   EXPECT_EQ(LoadLittlePortable(counting), Word{0x0807060504030201u});
+  EXPECT_EQ(HighestSetBytePortable(Word{0x0000010000000000u}), 5);
+  EXPECT_EQ(LowestSetBytePortable(Word{0x0000010000000100u}), 1);
 }
 
 }  // namespace
