@@ -21,7 +21,7 @@ namespace {
 using ravur::kIntCapacity, ravur::kFracCapacity, ravur::kMaxNumeralDigits, ravur::DxNumber, ravur::DxOperation,
       ravur::CharArrToDxNumber, ravur::CharArrLenByDxNumber, ravur::DxNumberToCharArr, ravur::DxCompare,
       ravur::DxAdd, ravur::DxSubtract, ravur::DxMultiply, ravur::DxDivide, ravur::MoveFloatPoint;
-using reference::Operation;
+using reference::Operation, reference::OperationOf;
 
 // Each record alone on the heap, so that AddressSanitizer reports a byte
 // read or written past it.
@@ -54,16 +54,6 @@ std::string TextFault(const DxNumber& number) {
            std::to_string(CharArrLenByDxNumber(&number));
   }
   return "";
-}
-
-DxOperation OperationOf(const Operation operation) {
-  switch (operation) {
-    case Operation::kAdd: return DxAdd;
-    case Operation::kSubtract: return DxSubtract;
-    case Operation::kMultiply: return DxMultiply;
-    case Operation::kDivide: return DxDivide;
-  }
-  return nullptr;
 }
 
 const char* NameOf(const Operation operation) {

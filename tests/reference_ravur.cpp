@@ -9,6 +9,16 @@ namespace reference {
 
 using ravur::kFracCapacity, ravur::kIntCapacity, ravur::kQuotientDigits;
 
+ravur::DxOperation OperationOf(const Operation operation) {
+  switch (operation) {
+    case Operation::kAdd: return ravur::DxAdd;
+    case Operation::kSubtract: return ravur::DxSubtract;
+    case Operation::kMultiply: return ravur::DxMultiply;
+    case Operation::kDivide: return ravur::DxDivide;
+  }
+  return nullptr;
+}
+
 namespace {
 
 constexpr int32_t kBase = 10;

@@ -59,6 +59,8 @@ int32_t FractionDigits(const Exact& value);
 std::string Describe(const Exact& value);
 
 enum class Operation : uint8_t { kAdd, kSubtract, kMultiply, kDivide };
+// The library's operation of that name.
+ravur::DxOperation OperationOf(Operation operation);
 
 // The representation rules of ravur.h: flags 0 or 1, counts within the room,
 // digits 0 to 9 below the counts and 0 at and beyond them, normalised.

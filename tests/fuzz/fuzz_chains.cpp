@@ -35,7 +35,7 @@ namespace {
 using ravur::kIntCapacity, ravur::kFracCapacity, ravur::kMaxNumeralDigits, ravur::DxNumber, ravur::DxOperation,
       ravur::CharArrToDxNumber, ravur::CharArrLenByDxNumber, ravur::DxNumberToCharArr, ravur::DxCompare,
       ravur::DxAdd, ravur::DxSubtract, ravur::DxMultiply, ravur::DxDivide, ravur::MoveFloatPoint;
-using reference::Operation;
+using reference::Operation, reference::OperationOf;
 
 constexpr size_t kMaxTokens = 8;
 constexpr size_t kMaxSteps = 96;
@@ -106,16 +106,6 @@ int32_t PlacesToBound(const DxNumber& number, const uint8_t byte) {
     case 1: return -kFracCapacity - TopWeight(number) + near;
     default: return number.fracCount - kFracCapacity + near;
   }
-}
-
-DxOperation OperationOf(const Operation operation) {
-  switch (operation) {
-    case Operation::kAdd: return DxAdd;
-    case Operation::kSubtract: return DxSubtract;
-    case Operation::kMultiply: return DxMultiply;
-    case Operation::kDivide: return DxDivide;
-  }
-  return nullptr;
 }
 
 using Record = std::unique_ptr<DxNumber>;
