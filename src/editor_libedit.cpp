@@ -336,4 +336,8 @@ bool StartEditor() {
   return true;
 }
 
+const char kTerminalHelp[] =
+    "At a terminal, lines can be edited, and earlier lines recalled with the\n"
+    "Up arrow.";
+
 size_t ReadEditedLine(Input* input, const size_t offset) { return ReadLine(input, offset); }

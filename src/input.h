@@ -56,6 +56,18 @@ inline int NextByte(Input* input) {
 // The keys that end input typed at a terminal, as the help text names them.
 extern const char kEndOfInputKeys[];
 
+// The help text's sentence on how a terminal's lines are read, true for this
+// platform and build (with line editing or without); lines of at most 76
+// characters, without the last line end.
+extern const char kTerminalHelp[];
+
+// The help text's example command, one that this platform's shell runs.
+extern const char kHelpExample[];
+
+// The option this platform's programs also take for their help ("/?"), or
+// an empty string where there is none beyond -h and --help.
+extern const char kHelpOption[];
+
 // Classifies standard input (input->source) and sizes input->buffer for the
 // reads that follow.
 void StartInput(Input* input);

@@ -60,6 +60,8 @@ size_t ReadBlock(Input* input, const size_t offset) {
 }  // namespace
 
 const char kEndOfInputKeys[] = "Ctrl-D";
+const char kHelpExample[] = "printf '1 2\\n0.5 0.5\\n' | calc";
+const char kHelpOption[] = "";
 
 void StartInput(Input* input) {
   input->source = isatty(STDIN_FILENO) && StartEditor() ? kEditor : kStream;

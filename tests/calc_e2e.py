@@ -178,18 +178,44 @@ class Session(unittest.TestCase):
 
 class CommandLine(unittest.TestCase):
     def test_help_and_version_answer_on_standard_output(self):
-        for option in ("--help", "-h"):
+        windows = calc_command.is_windows(CALC)
+        for option in ("--help", "-h", *(["/?"] if windows else [])):
             out, err, status = run("1 2\n", [option])
             self.assertEqual((err, status), ("", 0))
             self.assertTrue(out.startswith("Usage: calc") and "Exit status" in out and "| calc" in out, out)
         self.assertEqual(run("1 2\n", ["--version"]), (f"calc {VERSION}\n", "", 0))
+        if not windows:
+            self.assertEqual(run("", ["/?"])[2], 2)
+
+    def test_help_is_true_for_the_platform_and_the_build(self):
+        """Editing and recall are promised only by a build that has them; the
+        example runs in the platform's own shell (cmd.exe has no printf)."""
+        out = run("", ["--help"])[0]
+        if calc_command.is_windows(CALC):
+            terminal, example, never = "At a console, lines are edited", "Example: type pairs.txt | calc\n", "printf"
+        elif os.environ.get("CALC_NO_LINE_EDITING") == "1":
+            terminal, example, never = "built without line editing", "Example: printf", "Up arrow"
+        else:
+            terminal, example, never = "lines can be edited, and earlier lines recalled", "Example: printf", "without line editing"
+        self.assertIn(terminal, out)
+        self.assertIn(example, out)
+        self.assertNotIn(never, out)
+        self.assertTrue(all(len(line) <= 76 for line in out.splitlines()), out)
+
+    def test_double_dash_ends_the_options(self):
+        self.assertEqual(run("1 2\n", ["--"]), (PROMPT + block("3", "-1", "2", "0.5"), "", 0))
 
     def test_any_other_argument_is_a_usage_error(self):
-        for args, named in ((["numbers.txt"], "numbers.txt"), (["-"], "-"), (["--help", "x"], "x"),
+        for args, named in ((["numbers.txt"], "numbers.txt"), (["-"], "-"), (["---"], "---"),
                             (["--versions"], "--versions"), (["a\tb"], "a\\x09b")):
             with self.subTest(args=args):
                 self.assertEqual(run("1 2\n", args),
                                  ("", f'calc: unrecognized argument "{named}"; see calc --help\n', 2))
+
+    def test_more_than_one_argument_is_too_many(self):
+        for args in (["--help", "--help"], ["--help", "x"], ["--", "x"], ["--", "--"], ["a", "b", "c"]):
+            with self.subTest(args=args):
+                self.assertEqual(run("1 2\n", args), ("", "calc: too many arguments; see calc --help\n", 2))
 
 
 class Interactive(unittest.TestCase):
@@ -335,6 +361,20 @@ class Interactive(unittest.TestCase):
             os.close(null)
             self.assertEqual(child.wait(WAIT), 2)
             self.assertIn(b"calc: cannot read standard input: ", child.stderr.read())
+
+    def test_terminal_without_editor_is_read_as_it_hands_lines_over(self):
+        """Built without line editing, calc leaves the terminal in its own
+        line mode: its erase key edits, and its end-of-file key ends input."""
+        if os.environ.get("CALC_NO_LINE_EDITING") != "1" or calc_command.is_windows(CALC):
+            self.skipTest("a build with an editor, or a Windows console")
+        with self.terminal() as (child, master, modes):
+            self.expect(child.stdout.fileno(), PROMPT, [master])
+            erase, eof = modes[6][termios.VERASE], modes[6][termios.VEOF]
+            os.write(master, b"12" + erase + b"3 4\n")
+            self.expect(child.stdout.fileno(), block(*numerals.expected("13", "4")), [master])
+            os.write(master, eof)
+            self.assertEqual(child.wait(WAIT), 0)
+            self.assertEqual(termios.tcgetattr(master), modes)
 
     def test_windows_console_lines_are_edited(self):
         """A Windows calc reads a console in the console's own line mode (wine
