@@ -20,11 +20,15 @@ constexpr int kEndOfInput = -1;
 // Called just before a read that may wait for more input.
 using WaitHook = void (*)(void* context);
 
-// Invariant: buffer.data() <= next <= end <= buffer.data() + buffer.size();
-// the bytes in [next, end) have been read and not yet consumed.
+// Invariant: [next, end) lies in buffer (or, for UTF-16 input, in text) and
+// holds the bytes read and not yet consumed.
 struct Input {
   int source;    // what standard input is, as the platform part classifies it
-  bool atStart;  // nothing handed out yet: a leading byte-order mark is skipped
+  bool atStart;  // nothing handed out yet: a leading byte-order mark is read
+  int encoding;  // how the bytes read are handed out, as the mark said (input.cpp)
+  int heldByte;  // UTF-16: the first byte of a code unit whose second is still to come; -1 when none
+  int heldUnit;  // UTF-16: a high surrogate whose low one may come next; -1 when none
+  std::vector<char> text;  // UTF-16: the text decoded from the last bytes read
   bool ended;    // end of input reached, or reading failed
   int error;     // the platform's code for the failed read; 0 when input ended normally
   WaitHook beforeWait;

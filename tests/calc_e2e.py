@@ -244,7 +244,10 @@ class Interactive(unittest.TestCase):
     def test_byte_order_mark_split_across_reads(self):
         # The rest of a split mark can come with a whole pipe's worth of bytes,
         # read in one go after the mark's first byte.
-        for pieces in ((b"\xef", b"\xbb", b"\xbf1 2\n"), (b"\xef", b"\xbb\xbf" + b" " * PIPE_BYTES + b"1 2\n")):
+        # A UTF-16 code unit can be split the same way.
+        for pieces in ((b"\xef", b"\xbb", b"\xbf1 2\n"), (b"\xef", b"\xbb\xbf" + b" " * PIPE_BYTES + b"1 2\n"),
+                       (b"\xff", b"\xfe1", b"\x00 \x00", b"2\x00\r", b"\x00\n\x00"),
+                       (b"\xfe", b"\xff\x00", b"1\x00 " + b"\x00 " * PIPE_BYTES + b"\x002\x00\n")):
             with self.subTest(pieces=len(pieces)), spawn(stdin=subprocess.PIPE, stdout=subprocess.PIPE) as child:
                 self.expect(child.stdout.fileno(), PROMPT)
                 for piece in pieces:
