@@ -92,6 +92,9 @@ class Session(unittest.TestCase):
             ("-0 5", ("5", "-5", "0", "0")),
             ("+5 -.5", ("4.5", "5.5", "-2.5", "-10")),
             ("- .", ("0", "0", "0", "0")),
+            # As the README tells: 2 by 3 and 10 by 37 begin with a 0 among the 127 digits.
+            ("2 3", ("5", "-1", "6", "0." + "6" * 126)),
+            ("1 37", ("38", "-36", "37", "0.0" + "27" + "027" * 41)),
         ]
         for line, results in cases:
             with self.subTest(line=line):
