@@ -11,6 +11,7 @@
 #include <cstring>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "input.h"
 #include "ravur.h"
@@ -243,10 +244,22 @@ int Run() {
   Token left;
   Token right;
   std::puts(kPrompt);
-  while (ReadToken(&input, &left)) {
+  bool haveLeft = ReadToken(&input, &left);
+  while (haveLeft) {
+    input.dropped = false;
     const bool leftAccepted = Accepted(&left);
     if (!leftAccepted) owed.refusal = Refusal(&left);
-    if (!ReadToken(&input, &right)) {
+    const bool paired = ReadToken(&input, &right);
+    if (input.dropped) {
+      // Ctrl-C at the editor threw a line away, and this pair's first number
+      // with it (a refusal of it was named before the wait); the token after
+      // it, if any, begins a pair.
+      owed.refusal.clear();
+      std::swap(left, right);
+      haveLeft = paired;
+      continue;
+    }
+    if (!paired) {
       // A lone token is named once, for being alone, unless its refusal
       // already went out while calc waited for more input.
       owed.refusal.clear();
@@ -263,6 +276,7 @@ int Run() {
       status = kExitRefused;
     }
     std::puts(kPrompt);
+    haveLeft = ReadToken(&input, &left);
   }
   if (input.error != 0) {
     Complain(std::string("cannot read standard input: ") + ReadErrorText(input.error));

@@ -13,6 +13,7 @@ bool StartEditor();
 
 // Reads one line through the editor into input->buffer[offset...], with its
 // line end, growing the buffer to fit; the count read. At end of input or on
-// a read error, 0, with input->ended set (and input->error on an error).
+// a read error, 0, with input->ended set (and input->error on an error); 0
+// too, with input->dropped set, when Ctrl-C threw the line away.
 // Calls the wait hook first.
 size_t ReadEditedLine(Input* input, size_t offset);

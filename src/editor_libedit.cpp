@@ -51,7 +51,13 @@ struct Editor {
   struct sigaction previous[kCaughtCount];
   char pending[MB_LEN_MAX];  // bytes read but not yet handed to the editor
   size_t pendingCount;
+  bool thrownAway;    // Ctrl-C threw the line being typed away: the editor's read ends
+  bool interrupted;   // Ctrl-C came, and no line was entered since
+  bool toldHowToEnd;  // the first Ctrl-C's hint is written
 };
+
+// Written once, after the first Ctrl-C that throws a line away.
+constexpr char kInterruptHint[] = "Ctrl-D ends input; Ctrl-C again on an empty line ends calc";
 
 Editor gEditor;
 
@@ -108,8 +114,20 @@ void Stop(const Editor* editor) {
   Resume(editor);
 }
 
-void ActOnSignal(const Editor* editor, const int signal) {
-  if (signal == SIGWINCH) {
+// Ctrl-C (SIGINT) throws the line being typed away, as interactive shells
+// do; again on an empty line, with no line entered since, it ends calc as
+// SIGINT does.
+void Interrupt(Editor* editor) {
+  const LineInfoW* typed = el_wline(editor->line);
+  if (editor->interrupted && typed->lastchar == typed->buffer) EndBySignal(editor, SIGINT);
+  editor->interrupted = true;
+  editor->thrownAway = true;
+}
+
+void ActOnSignal(Editor* editor, const int signal) {
+  if (signal == SIGINT) {
+    Interrupt(editor);
+  } else if (signal == SIGWINCH) {
     el_resize(editor->line);
   } else if (signal == SIGCONT) {
     Resume(editor);
@@ -127,7 +145,7 @@ int TakeNotedSignal(const Editor* editor) {
   return read(editor->wake[0], &number, 1) == 1 ? number : 0;
 }
 
-void ActOnSignals(const Editor* editor) {
+void ActOnSignals(Editor* editor) {
   for (int signal = TakeNotedSignal(editor); signal != 0; signal = TakeNotedSignal(editor)) {
     ActOnSignal(editor, signal);
   }
@@ -155,7 +173,8 @@ int EndOfFileOrHangUp(Editor* editor) {
 
 // Reads one byte onto the pending ones, waiting (also when the terminal was
 // set non-blocking) and acting on signals meanwhile: 1, or 0 at end of file,
-// or -1 on a read error, recorded in readError.
+// or -1 on a read error, recorded in readError, or when Ctrl-C threw the line
+// away.
 int ReadByte(Editor* editor) {
   for (;;) {
     pollfd ready[] = {{STDIN_FILENO, POLLIN, 0}, {editor->wake[0], POLLIN, 0}};
@@ -165,6 +184,7 @@ int ReadByte(Editor* editor) {
       return -1;
     }
     if (ready[1].revents != 0) ActOnSignals(editor);
+    if (editor->thrownAway) return -1;
     if (ready[0].revents == 0) continue;
     const ssize_t count = read(STDIN_FILENO, editor->pending + editor->pendingCount, 1);
     if (count > 0) {
@@ -254,8 +274,23 @@ void AddToHistory(const wchar_t* line, const size_t length) {
   history_w(gEditor.history, &event, H_ENTER, entry.c_str());
 }
 
+// Ctrl-C threw the line being typed away, and with it goes a pair's first
+// number still waiting for its partner (Input::dropped). The terminal gets
+// "^C" and a line end, and the first time a hint how to end input; the
+// editor's next read starts on a fresh line.
+void ThrowAway(Input* input) {
+  gEditor.thrownAway = false;
+  gEditor.pendingCount = 0;
+  input->dropped = true;
+  std::fputs("^C\n", gEditor.out);
+  if (!gEditor.toldHowToEnd) std::fprintf(gEditor.out, "%s\n", kInterruptHint);
+  gEditor.toldHowToEnd = true;
+  std::fflush(gEditor.out);
+}
+
 // Reads one line through the editor into buffer[offset...], with its line
-// end; the count read, 0 at end of input or on a read error.
+// end; the count read, 0 at end of input or on a read error, or when Ctrl-C
+// threw the line away (then input->ended stays false).
 size_t ReadLine(Input* input, const size_t offset) {
   input->beforeWait(input->waitContext);
   gEditor.readError = 0;
@@ -263,6 +298,10 @@ size_t ReadLine(Input* input, const size_t offset) {
   CatchSignals(&gEditor);
   const wchar_t* line = el_wgets(gEditor.line, &length);
   ReleaseSignals(&gEditor);
+  if (gEditor.thrownAway) {
+    ThrowAway(input);
+    return 0;
+  }
   if (line == nullptr || length <= 0) {
     EndLines(input);
     return 0;
@@ -271,6 +310,7 @@ size_t ReadLine(Input* input, const size_t offset) {
   input->buffer.resize(offset + characters * MB_LEN_MAX);
   const size_t count = EncodeLine(line, characters, input->buffer.data() + offset);
   AddToHistory(line, characters);
+  gEditor.interrupted = false;
   return count;
 }
 

@@ -164,6 +164,7 @@ void OpenInput(Input* input, const WaitHook beforeWait, void* waitContext) {
   input->heldUnit = -1;
   input->ended = false;
   input->error = 0;
+  input->dropped = false;
   input->beforeWait = beforeWait;
   input->waitContext = waitContext;
   StartInput(input);

@@ -31,6 +31,8 @@ struct Input {
   std::vector<char> text;  // UTF-16: the text decoded from the last bytes read
   bool ended;    // end of input reached, or reading failed
   int error;     // the platform's code for the failed read; 0 when input ended normally
+  bool dropped;  // the line editor threw the line being typed away (Ctrl-C): a pair's
+                 // first number still waiting for its partner goes too; the driver clears it
   WaitHook beforeWait;
   void* waitContext;
   std::vector<char> buffer;
@@ -78,7 +80,8 @@ void StartInput(Input* input);
 
 // Reads what comes next into input->buffer[offset...], growing the buffer if
 // a line needs it; the count read. At end of input or on a failure, 0, with
-// input->ended set (and input->error on a failure). Calls the wait hook
+// input->ended set (and input->error on a failure); 0 too, with input->dropped
+// set, when the editor threw the line away. Calls the wait hook
 // before any read that may wait.
 size_t ReadInput(Input* input, size_t offset);
 

@@ -2,6 +2,7 @@
 standard error and exit status checked; driven as a coprocess through pipes and
 as a terminal session through a pseudo-terminal. Usage: calc_e2e.py CALC VERSION"""
 import contextlib
+import fcntl
 import locale
 import os
 import resource
@@ -21,6 +22,10 @@ CALC = None
 VERSION = None
 PROMPT = numerals.PROMPT + "\n"
 WAIT = 20  # seconds an interactive answer may take, sanitizers included
+# Runs calc as its child, tells calc's process id on standard error, and then
+# how calc ended: "after STATUS" (negative for a signal) on standard output.
+PARENT = (sys.executable, "-c", "import subprocess, sys; calc = subprocess.Popen(sys.argv[1:]);"
+          " print(calc.pid, file=sys.stderr, flush=True); print('after', calc.wait())")
 PIPE_BYTES = 1 << 16  # what a pipe holds, and calc's read size
 # A build without line editing sets CALC_NO_LINE_EDITING=1: the tests of the editor are skipped.
 with_editor = unittest.skipIf(os.environ.get("CALC_NO_LINE_EDITING") == "1", "calc built without line editing")
@@ -345,10 +350,8 @@ class Interactive(unittest.TestCase):
         """kill -INT, -TERM or -HUP of calc alone, editing a line: the parent in
         its process group carries on and learns the signal, and the terminal
         has the modes it had before calc."""
-        parent = (sys.executable, "-c", "import subprocess, sys; calc = subprocess.Popen(sys.argv[1:]);"
-                  " print(calc.pid, file=sys.stderr, flush=True); print('after', calc.wait())")
-        for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
-            with self.subTest(signal=number), self.terminal(subprocess.PIPE, parent=parent, start_new_session=True) \
+        for number in (signal.SIGTERM, signal.SIGHUP):
+            with self.subTest(signal=number), self.terminal(subprocess.PIPE, parent=PARENT, start_new_session=True) \
                     as (child, master, modes):
                 calc = int(child.stderr.readline())
                 self.await_raw_mode(master)
@@ -357,6 +360,52 @@ class Interactive(unittest.TestCase):
                 os.kill(calc, number)
                 self.assertEqual((child.wait(WAIT), child.stdout.read().decode()), (0, f"{PROMPT}after {-number}\n"))
                 self.assertEqual(termios.tcgetattr(master), modes)
+
+    @with_editor
+    def test_ctrl_c_throws_the_line_away_and_again_on_an_empty_line_ends_calc(self):
+        """Ctrl-C at the editor (the terminal's own, calc in its foreground)
+        throws away the line being typed and a pair's first number waiting for
+        its partner, and says once how to end input; calc goes on. Ctrl-C
+        again on an empty line ends it as SIGINT does."""
+        hint = b"Ctrl-D ends input; Ctrl-C again on an empty line ends calc"
+        with self.terminal(subprocess.PIPE, preexec_fn=controlling_terminal) as (child, master, modes):
+            self.expect(child.stdout.fileno(), PROMPT, [master])
+            echo = b""
+            # 1, Enter: a first number waits. 99, Ctrl-C: both go. 3 4, Enter: a pair of its own.
+            # Each key waits for calc to be editing and for the echo of the one before.
+            for keys, echoed in ((b"1\r", b"1\r\n"), (b"99", b"99"), (b"\x03", hint + b"\r\n"), (b"3 4\r", b"4\r\n")):
+                echo += self.type_keys(child.pid, master, keys, echoed)
+            self.expect(child.stdout.fileno(), block(*numerals.expected("3", "4")), [master])
+            # 5, Ctrl-C: thrown away, no hint again; Ctrl-C on the empty line: the end.
+            for keys, echoed in ((b"5", b"5"), (b"\x03", b"^C\r\n"), (b"\x03", b"")):
+                echo += self.type_keys(child.pid, master, keys, echoed)
+            self.assertEqual(child.wait(WAIT), -signal.SIGINT)
+            self.assertEqual(termios.tcgetattr(master), modes)
+            self.assertEqual(echo.count(hint), 1, echo)
+            self.assertIn(b"99^C\r\n" + hint, echo)
+            self.assertIn(b"5^C\r\n", echo)
+
+    def type_keys(self, pid, master, keys, echoed):
+        """Once calc waits in the editor for a key, types the keys and reads
+        the terminal until `echoed` has come; what was read."""
+        deadline = time.monotonic() + WAIT
+        while not editing(pid) and time.monotonic() < deadline:
+            time.sleep(0.01)
+        os.write(master, keys)
+        got = b""
+        while not got.endswith(echoed) and time.monotonic() < deadline:
+            got += read_for(master, 1)[0]
+        return got
+
+    def test_sigint_through_a_pipe_ends_calc_at_once(self):
+        if calc_command.is_windows(CALC):
+            self.skipTest("no SIGINT for a Windows program")
+        with spawn(stdin=subprocess.PIPE, stdout=subprocess.PIPE) as child:
+            self.expect(child.stdout.fileno(), PROMPT)
+            child.stdin.write(b"1 ")
+            child.stdin.flush()
+            child.send_signal(signal.SIGINT)
+            self.assertEqual(child.wait(WAIT), -signal.SIGINT)
 
     @with_editor
     def test_hang_up_is_a_read_error(self):
@@ -402,6 +451,23 @@ class Interactive(unittest.TestCase):
         deadline = time.monotonic() + WAIT
         while termios.tcgetattr(master)[3] & termios.ICANON and time.monotonic() < deadline:
             time.sleep(0.01)
+
+
+def editing(pid):
+    """True while calc waits in the editor's poll (on the terminal and its
+    signal pipe: two descriptors), and so acts on a signal as the editor does."""
+    try:
+        with open(f"/proc/{pid}/wchan") as wchan, open(f"/proc/{pid}/syscall") as syscall:
+            return "poll" in wchan.read() and syscall.read().split()[2:3] == ["0x2"]
+    except OSError:
+        return False
+
+
+def controlling_terminal():
+    """In the child before it runs calc: a session of its own, whose
+    controlling terminal is standard input, with calc in its foreground."""
+    os.setsid()
+    fcntl.ioctl(0, termios.TIOCSCTTY, 0)
 
 
 def installed(name):
