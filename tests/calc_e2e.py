@@ -22,6 +22,32 @@ CALC = None
 VERSION = None
 PROMPT = numerals.PROMPT + "\n"
 WAIT = 20  # seconds an interactive answer may take, sanitizers included
+# A job-control shell in a session of its own (controlling_terminal): runs
+# calc in a process group of its own in the terminal's foreground, tells its
+# process id on standard error; when calc stops, says "stopped", puts the
+# terminal back in its modes from before and does what fg does; then
+# "after STATUS".
+SHELL = (sys.executable, "-c", """
+import os, signal, sys, termios
+signal.signal(signal.SIGTTOU, signal.SIG_IGN)
+modes = termios.tcgetattr(0)
+calc = os.fork()
+if calc == 0:
+    os.setpgid(0, 0)
+    os.tcsetpgrp(0, os.getpid())
+    os.execvp(sys.argv[1], sys.argv[1:])
+os.setpgid(calc, calc)
+os.tcsetpgrp(0, calc)
+print(calc, file=sys.stderr, flush=True)
+_, status = os.waitpid(calc, os.WUNTRACED)
+if os.WIFSTOPPED(status):
+    print("stopped", flush=True)
+    termios.tcsetattr(0, termios.TCSADRAIN, modes)
+    os.tcsetpgrp(0, calc)
+    os.kill(-calc, signal.SIGCONT)
+    _, status = os.waitpid(calc, 0)
+print("after", os.waitstatus_to_exitcode(status), flush=True)
+""")
 # Runs calc as its child, tells calc's process id on standard error, and then
 # how calc ended: "after STATUS" (negative for a signal) on standard output.
 PARENT = (sys.executable, "-c", "import subprocess, sys; calc = subprocess.Popen(sys.argv[1:]);"
@@ -323,6 +349,7 @@ class Interactive(unittest.TestCase):
                     self.assertEqual(got.decode("latin-1"), want)
                 self.assertEqual(child.wait(WAIT), 0)
                 self.assertIn(b"312 4", echo)
+                self.assertNotIn(b"?", echo)  # no prompt of the editor's own
                 self.assertTrue(echo.endswith(b"^D\r\n"), echo)
 
     @with_editor
@@ -330,10 +357,13 @@ class Interactive(unittest.TestCase):
         """A byte no numeral holds is refused as through a pipe; Backspace
         erases a whole character in a UTF-8 locale, a byte in the C locale."""
         refused = 'calc: "1{}" is not a decimal number\n'
-        cases = [("C", "1é2 3", refused.format("\\xC3\\xA92")), ("C", "1é\x7f2 3", refused.format("\\xC32"))]
+        # Ctrl-@ (NUL) is the editor's set-mark key, which inserts nothing.
+        cases = [("C", "1é2 3", refused.format("\\xC3\\xA92")), ("C", "1é\x7f2 3", refused.format("\\xC32")),
+                 ("C", "1\x002 3", "")]
         for name in filter(installed, ("C.UTF-8", "en_US.UTF-8")):
             cases += [(name, "1é2 3", refused.format("\\xC3\\xA92")), (name, "1é\x7f2 3", ""),
-                      (name, "1😀2 4", refused.format("\\xF0\\x9F\\x98\\x802"))]
+                      (name, "1😀2 4", refused.format("\\xF0\\x9F\\x98\\x802")),
+                      (name, "1\u00802 3", refused.format("\\xC2\\x802"))]  # the first C1 control
         for name, keys, err in cases:
             want = PROMPT + (PROMPT if err else block(*numerals.expected("12", "3")))
             with self.subTest(locale=name, keys=keys), \
@@ -408,6 +438,55 @@ class Interactive(unittest.TestCase):
             self.assertEqual(child.wait(WAIT), -signal.SIGINT)
 
     @with_editor
+    def test_signals_calc_was_started_with_ignored_stay_ignored(self):
+        """As under nohup, or a shell's background job: SIGHUP and SIGINT
+        ignored at the start are ignored while editing too."""
+        def ignore():
+            signal.signal(signal.SIGHUP, signal.SIG_IGN)
+            signal.signal(signal.SIGINT, signal.SIG_IGN)
+        with self.terminal(subprocess.PIPE, preexec_fn=ignore) as (child, master, _):
+            self.expect(child.stdout.fileno(), PROMPT, [master])
+            self.type_keys(child.pid, master, b"1 ", b"1 ")
+            for number in (signal.SIGHUP, signal.SIGINT, signal.SIGHUP):
+                child.send_signal(number)
+            self.type_keys(child.pid, master, b"2\r", b"\r\n")
+            self.expect(child.stdout.fileno(), block("3", "-1", "2", "0.5"), [master])
+            self.type_keys(child.pid, master, b"\x04", b"")
+            self.assertEqual((child.wait(WAIT), child.stderr.read()), (0, b""))
+
+    @with_editor
+    def test_sigterm_ends_calc_blocked_on_a_full_output_pipe(self):
+        """Between the editor's reads calc has the signal dispositions it was
+        started with: SIGTERM while it waits to write ends it at once."""
+        with self.terminal(subprocess.PIPE) as (child, master, _):
+            self.type_keys(child.pid, master, b"1 3 " * 500 + b"\r", b"\r\n")  # more than a pipe holds
+            deadline = time.monotonic() + WAIT
+            while "pipe" not in wchan(child.pid) and time.monotonic() < deadline:
+                time.sleep(0.01)
+            child.send_signal(signal.SIGTERM)
+            self.assertEqual(child.wait(WAIT), -signal.SIGTERM)
+
+    @with_editor
+    def test_ctrl_z_stops_calc_and_fg_resumes_editing(self):
+        """Ctrl-Z stops calc alone; while it is stopped its shell puts the
+        terminal back in its ordinary modes, and at fg calc takes the
+        editor's modes again and redraws the line from its start: Left then
+        edits the line typed before."""
+        with self.terminal(subprocess.PIPE, parent=SHELL, preexec_fn=controlling_terminal) as (child, master, _):
+            calc = int(child.stderr.readline())
+            self.assertEqual(child.stdout.readline(), PROMPT.encode())
+            self.type_keys(calc, master, b"12", b"12")
+            self.type_keys(calc, master, b"\x1a", b"")
+            self.assertEqual(child.stdout.readline(), b"stopped\n")
+            # After fg: the line redrawn from the start of the cursor's line.
+            self.assertTrue(read_for(master, 1)[0] == b"\r")
+            self.type_keys(calc, master, b"\x1b[D\x1b[D3\x14 4\r", b"\r\n")  # Left, Left, 3, ^T (end), space, 4
+            results = block(*numerals.expected("312", "4"))
+            self.assertEqual(read_for(child.stdout.fileno(), len(results), [master])[0].decode(), results)
+            self.type_keys(calc, master, b"\x04", b"")
+            self.assertEqual((child.wait(WAIT), child.stdout.read()), (0, b"after 0\n"))
+
+    @with_editor
     def test_hang_up_is_a_read_error(self):
         with self.terminal(subprocess.PIPE, start_new_session=True) as (child, master, _):
             self.await_raw_mode(master)
@@ -415,7 +494,7 @@ class Interactive(unittest.TestCase):
             os.dup2(null, master)  # the master closed: the terminal hangs up
             os.close(null)
             self.assertEqual(child.wait(WAIT), 2)
-            self.assertIn(b"calc: cannot read standard input: ", child.stderr.read())
+            self.assertEqual(child.stderr.read(), b"calc: cannot read standard input: Input/output error\n")
 
     def test_terminal_without_editor_is_read_as_it_hands_lines_over(self):
         """Built without line editing, calc leaves the terminal in its own
@@ -461,6 +540,15 @@ def editing(pid):
             return "poll" in wchan.read() and syscall.read().split()[2:3] == ["0x2"]
     except OSError:
         return False
+
+
+def wchan(pid):
+    """Where in the kernel the process waits, or "" when it is gone."""
+    try:
+        with open(f"/proc/{pid}/wchan") as wait:
+            return wait.read()
+    except OSError:
+        return ""
 
 
 def controlling_terminal():
