@@ -66,11 +66,23 @@ def run(stdin, args=()):
     return lf_text(done.stdout), lf_text(done.stderr), done.returncode
 
 
+def default_signals(then=None):
+    """The child's start: the signals calc acts on in their default
+    dispositions, whatever this run inherited (a shell starts a background job
+    with SIGINT ignored, nohup with SIGHUP), then `then`, if given."""
+    def start():
+        for number in (signal.SIGINT, signal.SIGQUIT, signal.SIGHUP, signal.SIGTERM):
+            signal.signal(number, signal.SIG_DFL)
+        if then is not None:
+            then()
+    return start
+
+
 @contextlib.contextmanager
-def spawn(*parent, **streams):
+def spawn(*parent, preexec_fn=None, **streams):
     """calc (run by the `parent` command, if given) with these standard streams,
     killed if a failed check leaves it waiting."""
-    with subprocess.Popen([*parent, *CALC], **streams) as child:
+    with subprocess.Popen([*parent, *CALC], preexec_fn=default_signals(preexec_fn), **streams) as child:
         try:
             yield child
         finally:
