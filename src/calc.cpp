@@ -293,7 +293,7 @@ constexpr char kUsage[] =
     "Reads signed decimal numbers from standard input two at a time and, for\n"
     "every pair, prints their exact sum, difference and product and their\n"
     "quotient cut (not rounded) to 127 digits, each under a heading of its own,\n"
-    "then prompts for the next pair. Input ends with end of file (%s).\n"
+    "then prompts for the next pair. Input ends at end of file (%s).\n"
     "\n"
     "Input: tokens separated by spaces, tabs or line ends, taken in pairs. A\n"
     "numeral is an optional sign, at most 255 digits, and optionally a point\n"
