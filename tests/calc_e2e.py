@@ -79,10 +79,12 @@ def default_signals(then=None):
 
 
 @contextlib.contextmanager
-def spawn(*parent, preexec_fn=None, **streams):
-    """calc (run by the `parent` command, if given) with these standard streams,
-    killed if a failed check leaves it waiting."""
-    with subprocess.Popen([*parent, *CALC], preexec_fn=default_signals(preexec_fn), **streams) as child:
+def spawn(*parent, preexec_fn=None, calc=None, **streams):
+    """calc (run by the `parent` command, if given; `calc` is its command
+    there when that is not calc's own) with these standard streams, killed if
+    a failed check leaves it waiting."""
+    command = [*parent, *(CALC if calc is None else calc)]
+    with subprocess.Popen(command, preexec_fn=default_signals(preexec_fn), **streams) as child:
         try:
             yield child
         finally:
@@ -534,6 +536,22 @@ class Interactive(unittest.TestCase):
                 self.await_raw_mode(master)
                 os.write(master, keys)
             self.expect(child.stdout.fileno(), block(*numerals.expected("312", "4")), [master])
+
+    def test_windows_console_ctrl_z_then_enter_ends_input(self):
+        """Keys written into the console as typed ones (console_keys): a pair,
+        Enter, then Ctrl-Z and Enter at the start of the next line end input.
+        calc must read the console as one, in its line mode: read as a file,
+        the Ctrl-Z would be an ordinary (refused) byte."""
+        helper = os.environ.get("CALC_CONSOLE_KEYS")
+        if not calc_command.is_windows(CALC) or not helper:
+            self.skipTest("a Windows console")
+        typed = b"1 2\r\x1a\r".hex()
+        parent = (*CALC[:-1], helper, typed)  # the helper under the emulator, then calc.exe as its child
+        with self.terminal(subprocess.PIPE, parent=parent, calc=CALC[-1:]) as (child, master, _):
+            want = PROMPT + block("3", "-1", "2", "0.5")
+            self.expect(child.stdout.fileno(), want, [master])
+            self.assertEqual(child.wait(WAIT), 0)
+            self.assertEqual(child.stderr.read(), b"")
 
     @staticmethod
     def await_raw_mode(master):
