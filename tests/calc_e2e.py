@@ -24,9 +24,9 @@ PROMPT = numerals.PROMPT + "\n"
 WAIT = 20  # seconds an interactive answer may take, sanitizers included
 # A job-control shell in a session of its own (controlling_terminal): runs
 # calc in a process group of its own in the terminal's foreground, tells its
-# process id on standard error; when calc stops, says "stopped", puts the
-# terminal back in its modes from before and does what fg does; then
-# "after STATUS".
+# process id on standard error; when calc stops, says "stopped" and whether
+# the terminal is in its modes from before ("ordinary") or not ("raw"), puts
+# them back as shells do, and does what fg does; then "after STATUS".
 SHELL = (sys.executable, "-c", """
 import os, signal, sys, termios
 signal.signal(signal.SIGTTOU, signal.SIG_IGN)
@@ -41,7 +41,7 @@ os.tcsetpgrp(0, calc)
 print(calc, file=sys.stderr, flush=True)
 _, status = os.waitpid(calc, os.WUNTRACED)
 if os.WIFSTOPPED(status):
-    print("stopped", flush=True)
+    print("stopped", "ordinary" if termios.tcgetattr(0) == modes else "raw", flush=True)
     termios.tcsetattr(0, termios.TCSADRAIN, modes)
     os.tcsetpgrp(0, calc)
     os.kill(-calc, signal.SIGCONT)
@@ -491,7 +491,7 @@ class Interactive(unittest.TestCase):
             self.assertEqual(child.stdout.readline(), PROMPT.encode())
             self.type_keys(calc, master, b"12", b"12")
             self.type_keys(calc, master, b"\x1a", b"")
-            self.assertEqual(child.stdout.readline(), b"stopped\n")
+            self.assertEqual(child.stdout.readline(), b"stopped ordinary\n")  # calc stopped with them
             # After fg: the line redrawn from the start of the cursor's line.
             self.assertTrue(read_for(master, 1)[0] == b"\r")
             self.type_keys(calc, master, b"\x1b[D\x1b[D3\x14 4\r", b"\r\n")  # Left, Left, 3, ^T (end), space, 4
