@@ -494,6 +494,7 @@ class Interactive(unittest.TestCase):
             self.assertEqual(child.stdout.readline(), b"stopped ordinary\n")  # calc stopped with them
             # After fg: the line redrawn from the start of the cursor's line.
             self.assertTrue(read_for(master, 1)[0] == b"\r")
+            self.assertFalse(termios.tcgetattr(master)[3] & termios.ICANON)  # the editor's modes again
             self.type_keys(calc, master, b"\x1b[D\x1b[D3\x14 4\r", b"\r\n")  # Left, Left, 3, ^T (end), space, 4
             results = block(*numerals.expected("312", "4"))
             self.assertEqual(read_for(child.stdout.fileno(), len(results), [master])[0].decode(), results)
