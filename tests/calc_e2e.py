@@ -112,6 +112,17 @@ def read_for(fd, size, drain=()):
     return got, dropped
 
 
+def read_line(fd):
+    """One line from fd, or what came of it within WAIT seconds."""
+    line, deadline = b"", time.monotonic() + WAIT
+    while not line.endswith(b"\n") and time.monotonic() < deadline:
+        got = read_for(fd, 1)[0]
+        if not got:
+            break
+        line += got
+    return line
+
+
 def block(*results):
     return "".join(f"{h}\n{r}\n" for h, r in zip(numerals.HEADINGS, results)) + PROMPT
 
@@ -487,11 +498,11 @@ class Interactive(unittest.TestCase):
         editor's modes again and redraws the line from its start: Left then
         edits the line typed before."""
         with self.terminal(subprocess.PIPE, parent=SHELL, preexec_fn=controlling_terminal) as (child, master, _):
-            calc = int(child.stderr.readline())
-            self.assertEqual(child.stdout.readline(), PROMPT.encode())
+            calc = int(read_line(child.stderr.fileno()))
+            self.assertEqual(read_line(child.stdout.fileno()), PROMPT.encode())
             self.type_keys(calc, master, b"12", b"12")
             self.type_keys(calc, master, b"\x1a", b"")
-            self.assertEqual(child.stdout.readline(), b"stopped ordinary\n")  # calc stopped with them
+            self.assertEqual(read_line(child.stdout.fileno()), b"stopped ordinary\n")  # calc stopped with them
             # After fg: the line redrawn from the start of the cursor's line.
             self.assertTrue(read_for(master, 1)[0] == b"\r")
             self.assertFalse(termios.tcgetattr(master)[3] & termios.ICANON)  # the editor's modes again
