@@ -513,6 +513,20 @@ class Interactive(unittest.TestCase):
             self.assertEqual((child.wait(WAIT), child.stdout.read()), (0, b"after 0\n"))
 
     @with_editor
+    def test_editor_that_cannot_start_leaves_the_terminal_as_it_is(self):
+        """With no descriptor to spare for the editor's signal pipe, calc reads
+        the terminal as a stream, in the terminal's own line mode."""
+        def one_spare_descriptor():
+            resource.setrlimit(resource.RLIMIT_NOFILE, (4, 4))
+        with self.terminal(preexec_fn=one_spare_descriptor) as (child, master, modes):
+            self.expect(child.stdout.fileno(), PROMPT, [master])
+            os.write(master, b"1 2\n")
+            self.expect(child.stdout.fileno(), block("3", "-1", "2", "0.5"), [master])
+            self.assertEqual(termios.tcgetattr(master), modes)
+            os.write(master, modes[6][termios.VEOF])
+            self.assertEqual(child.wait(WAIT), 0)
+
+    @with_editor
     def test_hang_up_is_a_read_error(self):
         with self.terminal(subprocess.PIPE, start_new_session=True) as (child, master, _):
             self.await_raw_mode(master)
