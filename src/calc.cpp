@@ -11,6 +11,7 @@
 #include <cstring>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "input.h"
 #include "ravur.h"
@@ -281,10 +282,22 @@ int Run() {
   Token left;
   Token right;
   PrintPrompt();
-  while (ReadToken(&input, &left)) {
+  bool haveLeft = ReadToken(&input, &left);
+  while (haveLeft) {
+    input.dropped = false;
     const bool leftAccepted = Accepted(&left);
     if (!leftAccepted) owed.refusal = Refusal(&left);
-    if (!ReadToken(&input, &right)) {
+    const bool paired = ReadToken(&input, &right);
+    if (input.dropped) {
+      // Ctrl-C at the editor threw a line away, and this pair's first number
+      // with it (a refusal of it was named before the wait); the token after
+      // it, if any, begins a pair.
+      owed.refusal.clear();
+      std::swap(left, right);
+      haveLeft = paired;
+      continue;
+    }
+    if (!paired) {
       // A lone token is named once, for being alone, unless its refusal
       // already went out while calc waited for more input.
       owed.refusal.clear();
@@ -301,6 +314,7 @@ int Run() {
       status = kExitRefused;
       PrintPrompt();
     }
+    haveLeft = ReadToken(&input, &left);
   }
   if (input.error != 0) {
     Complain(std::string("cannot read standard input: ") + ReadErrorText(input.error));
@@ -309,20 +323,21 @@ int Run() {
   return OutputWritten() ? status : kExitFailure;
 }
 
-// The usage text; %s stands for the keys that end input at a terminal.
+// The usage text; its %s stand for the keys that end input at a terminal,
+// the terminal's sentence and the example, as the platform part words them.
 constexpr char kUsage[] =
-    "Usage: calc [-h | --help | --version]\n"
+    "Usage: calc [-h | --help | --version | --]\n"
     "\n"
     "Reads signed decimal numbers from standard input two at a time and, for\n"
     "every pair, prints their exact sum, difference and product and their\n"
     "quotient cut (not rounded) to 127 digits, each under a heading of its own,\n"
-    "then prompts for the next pair. Input ends with end of file (%s).\n"
+    "then prompts for the next pair. Input ends at end of file (%s).\n"
     "\n"
     "Input: tokens separated by spaces, tabs or line ends, taken in pairs. A\n"
     "numeral is an optional sign, at most 255 digits, and optionally a point\n"
     "and at most 255 digits: 12, -0.5, +3.25, 5. and .5 are numerals. A refused\n"
-    "token is named on standard error and its pair is skipped. At a terminal,\n"
-    "lines can be edited, and earlier lines recalled with the Up arrow.\n"
+    "token is named on standard error and its pair is skipped.\n"
+    "%s\n"
     "\n"
     "Output: the prompt line, then for every pair four headed results, each on\n"
     "the line after its heading; results come out as soon as a pair is read.\n"
@@ -331,33 +346,51 @@ constexpr char kUsage[] =
     "without a partner; 2 input could not be read, output could not be\n"
     "written, or the command line was not understood.\n"
     "\n"
-    "Example: printf '1 2\\n0.5 0.5\\n' | calc\n"
+    "Example: %s\n"
     "\n"
     "Options:\n"
     "  -h, --help  print this help and exit\n"
-    "  --version   print the version and exit\n";
+    "  --version   print the version and exit\n"
+    "  --          end of options: calc reads standard input\n";
+// The options list's line for the platform's own help option.
+constexpr char kHelpOptionLine[] = "  %-10s  print this help and exit\n";
 
-// Prints the answer of an option that answers and exits: a format with one
-// %s, filled with the argument.
-int Answer(const char* format, const char* argument) {
-  std::printf(format, argument);
-  return OutputWritten() ? kExitComputed : kExitFailure;
+// The exit status of an option that answers and exits, once its answer is
+// printed.
+int Answered() { return OutputWritten() ? kExitComputed : kExitFailure; }
+
+int PrintHelp() {
+  std::printf(kUsage, kEndOfInputKeys, kTerminalHelp, kHelpExample);
+  if (kHelpOption[0] != '\0') std::printf(kHelpOptionLine, kHelpOption);
+  return Answered();
 }
 
-bool IsHelp(const char* argument) { return std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0; }
-bool IsVersion(const char* argument) { return std::strcmp(argument, "--version") == 0; }
+int PrintVersion() {
+  std::printf("calc %s\n", CALC_VERSION);
+  return Answered();
+}
 
-// calc takes no argument but one of those that answer a question and exit.
-int RunCommandLine(const int argc, char** argv) {
-  const char* first = argv[1];
-  const bool known = IsHelp(first) || IsVersion(first);
-  if (known && argc == 2) {
-    return IsHelp(first) ? Answer(kUsage, kEndOfInputKeys) : Answer("calc %s\n", CALC_VERSION);
-  }
-  const char* refused = known ? argv[2] : first;
-  std::fprintf(stderr, "%s: unrecognized argument %s; see calc --help\n", kProgram,
-               Shown(refused, std::strlen(refused)).c_str());
+bool Is(const char* argument, const char* option) { return std::strcmp(argument, option) == 0; }
+
+bool IsHelp(const char* argument) {
+  return Is(argument, "--help") || Is(argument, "-h") || (kHelpOption[0] != '\0' && Is(argument, kHelpOption));
+}
+
+// A usage error: its one line on standard error, and its status.
+int Misused(const std::string& what) {
+  std::fprintf(stderr, "%s: %s; see calc --help\n", kProgram, what.c_str());
   return kExitUsage;
+}
+
+// calc takes at most one argument: "--", which ends the options and leaves
+// the input to be read, or one of those that answer a question and exit.
+int RunCommandLine(const int argc, char** argv) {
+  if (argc > 2) return Misused("too many arguments");
+  const char* argument = argv[1];
+  if (Is(argument, "--")) return Run();
+  if (IsHelp(argument)) return PrintHelp();
+  if (Is(argument, "--version")) return PrintVersion();
+  return Misused("unrecognized argument " + Shown(argument, std::strlen(argument)));
 }
 
 }  // namespace

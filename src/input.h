@@ -20,13 +20,19 @@ constexpr int kEndOfInput = -1;
 // Called just before a read that may wait for more input.
 using WaitHook = void (*)(void* context);
 
-// Invariant: buffer.data() <= next <= end <= buffer.data() + buffer.size();
-// the bytes in [next, end) have been read and not yet consumed.
+// Invariant: [next, end) lies in buffer (or, for UTF-16 input, in text) and
+// holds the bytes read and not yet consumed.
 struct Input {
   int source;    // what standard input is, as the platform part classifies it
-  bool atStart;  // nothing handed out yet: a leading byte-order mark is skipped
+  bool atStart;  // nothing handed out yet: a leading byte-order mark is read
+  int encoding;  // how the bytes read are handed out, as the mark said (input.cpp)
+  int heldByte;  // UTF-16: the first byte of a code unit whose second is still to come; -1 when none
+  int heldUnit;  // UTF-16: a high surrogate whose low one may come next; -1 when none
+  std::vector<char> text;  // UTF-16: the text decoded from the last bytes read
   bool ended;    // end of input reached, or reading failed
   int error;     // the platform's code for the failed read; 0 when input ended normally
+  bool dropped;  // the line editor threw the line being typed away (Ctrl-C): a pair's
+                 // first number still waiting for its partner goes too; the driver clears it
   WaitHook beforeWait;
   void* waitContext;
   std::vector<char> buffer;
@@ -56,13 +62,26 @@ inline int NextByte(Input* input) {
 // The keys that end input typed at a terminal, as the help text names them.
 extern const char kEndOfInputKeys[];
 
+// The help text's sentence on how a terminal's lines are read, true for this
+// platform and build (with line editing or without); lines of at most 76
+// characters, without the last line end.
+extern const char kTerminalHelp[];
+
+// The help text's example command, one that this platform's shell runs.
+extern const char kHelpExample[];
+
+// The option this platform's programs also take for their help ("/?"), or
+// an empty string where there is none beyond -h and --help.
+extern const char kHelpOption[];
+
 // Classifies standard input (input->source) and sizes input->buffer for the
 // reads that follow.
 void StartInput(Input* input);
 
 // Reads what comes next into input->buffer[offset...], growing the buffer if
 // a line needs it; the count read. At end of input or on a failure, 0, with
-// input->ended set (and input->error on a failure). Calls the wait hook
+// input->ended set (and input->error on a failure); 0 too, with input->dropped
+// set, when the editor threw the line away. Calls the wait hook
 // before any read that may wait.
 size_t ReadInput(Input* input, size_t offset);
 

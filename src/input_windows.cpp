@@ -105,6 +105,11 @@ size_t ReadConsoleLine(Input* input, const size_t offset) {
 }  // namespace
 
 const char kEndOfInputKeys[] = "Ctrl-Z, then Enter";
+const char kTerminalHelp[] =
+    "At a console, lines are edited as the console edits them, and earlier\n"
+    "lines recalled with the Up arrow or F7.";
+const char kHelpExample[] = "type pairs.txt | calc";
+const char kHelpOption[] = "/?";
 
 void StartInput(Input* input) {
   input->source = Classify(StandardInput());

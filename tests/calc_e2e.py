@@ -2,6 +2,7 @@
 standard error and exit status checked; driven as a coprocess through pipes and
 as a terminal session through a pseudo-terminal. Usage: calc_e2e.py CALC VERSION"""
 import contextlib
+import fcntl
 import locale
 import os
 import resource
@@ -21,6 +22,36 @@ CALC = None
 VERSION = None
 PROMPT = numerals.PROMPT + "\n"
 WAIT = 20  # seconds an interactive answer may take, sanitizers included
+# A job-control shell in a session of its own (controlling_terminal): runs
+# calc in a process group of its own in the terminal's foreground, tells its
+# process id on standard error; when calc stops, says "stopped" and whether
+# the terminal is in its modes from before ("ordinary") or not ("raw"), puts
+# them back as shells do, and does what fg does; then "after STATUS".
+SHELL = (sys.executable, "-c", """
+import os, signal, sys, termios
+signal.signal(signal.SIGTTOU, signal.SIG_IGN)
+modes = termios.tcgetattr(0)
+calc = os.fork()
+if calc == 0:
+    os.setpgid(0, 0)
+    os.tcsetpgrp(0, os.getpid())
+    os.execvp(sys.argv[1], sys.argv[1:])
+os.setpgid(calc, calc)
+os.tcsetpgrp(0, calc)
+print(calc, file=sys.stderr, flush=True)
+_, status = os.waitpid(calc, os.WUNTRACED)
+if os.WIFSTOPPED(status):
+    print("stopped", "ordinary" if termios.tcgetattr(0) == modes else "raw", flush=True)
+    termios.tcsetattr(0, termios.TCSADRAIN, modes)
+    os.tcsetpgrp(0, calc)
+    os.kill(-calc, signal.SIGCONT)
+    _, status = os.waitpid(calc, 0)
+print("after", os.waitstatus_to_exitcode(status), flush=True)
+""")
+# Runs calc as its child, tells calc's process id on standard error, and then
+# how calc ended: "after STATUS" (negative for a signal) on standard output.
+PARENT = (sys.executable, "-c", "import subprocess, sys; calc = subprocess.Popen(sys.argv[1:]);"
+          " print(calc.pid, file=sys.stderr, flush=True); print('after', calc.wait())")
 PIPE_BYTES = 1 << 16  # what a pipe holds, and calc's read size
 # A build without line editing sets CALC_NO_LINE_EDITING=1: the tests of the editor are skipped.
 with_editor = unittest.skipIf(os.environ.get("CALC_NO_LINE_EDITING") == "1", "calc built without line editing")
@@ -35,11 +66,25 @@ def run(stdin, args=()):
     return lf_text(done.stdout), lf_text(done.stderr), done.returncode
 
 
+def default_signals(then=None):
+    """The child's start: the signals calc acts on in their default
+    dispositions, whatever this run inherited (a shell starts a background job
+    with SIGINT ignored, nohup with SIGHUP), then `then`, if given."""
+    def start():
+        for number in (signal.SIGINT, signal.SIGQUIT, signal.SIGHUP, signal.SIGTERM):
+            signal.signal(number, signal.SIG_DFL)
+        if then is not None:
+            then()
+    return start
+
+
 @contextlib.contextmanager
-def spawn(*parent, **streams):
-    """calc (run by the `parent` command, if given) with these standard streams,
-    killed if a failed check leaves it waiting."""
-    with subprocess.Popen([*parent, *CALC], **streams) as child:
+def spawn(*parent, preexec_fn=None, calc=None, **streams):
+    """calc (run by the `parent` command, if given; `calc` is its command
+    there when that is not calc's own) with these standard streams, killed if
+    a failed check leaves it waiting."""
+    command = [*parent, *(CALC if calc is None else calc)]
+    with subprocess.Popen(command, preexec_fn=default_signals(preexec_fn), **streams) as child:
         try:
             yield child
         finally:
@@ -67,6 +112,17 @@ def read_for(fd, size, drain=()):
     return got, dropped
 
 
+def read_line(fd):
+    """One line from fd, or what came of it within WAIT seconds."""
+    line, deadline = b"", time.monotonic() + WAIT
+    while not line.endswith(b"\n") and time.monotonic() < deadline:
+        got = read_for(fd, 1)[0]
+        if not got:
+            break
+        line += got
+    return line
+
+
 def block(*results):
     return "".join(f"{h}\n{r}\n" for h, r in zip(numerals.HEADINGS, results)) + PROMPT
 
@@ -92,6 +148,9 @@ class Session(unittest.TestCase):
             ("-0 5", ("5", "-5", "0", "0")),
             ("+5 -.5", ("4.5", "5.5", "-2.5", "-10")),
             ("- .", ("0", "0", "0", "0")),
+            # As the README tells: 2 by 3 and 10 by 37 begin with a 0 among the 127 digits.
+            ("2 3", ("5", "-1", "6", "0." + "6" * 126)),
+            ("1 37", ("38", "-36", "37", "0.0" + "27" + "027" * 41)),
         ]
         for line, results in cases:
             with self.subTest(line=line):
@@ -178,18 +237,44 @@ class Session(unittest.TestCase):
 
 class CommandLine(unittest.TestCase):
     def test_help_and_version_answer_on_standard_output(self):
-        for option in ("--help", "-h"):
+        windows = calc_command.is_windows(CALC)
+        for option in ("--help", "-h", *(["/?"] if windows else [])):
             out, err, status = run("1 2\n", [option])
             self.assertEqual((err, status), ("", 0))
             self.assertTrue(out.startswith("Usage: calc") and "Exit status" in out and "| calc" in out, out)
         self.assertEqual(run("1 2\n", ["--version"]), (f"calc {VERSION}\n", "", 0))
+        if not windows:
+            self.assertEqual(run("", ["/?"])[2], 2)
+
+    def test_help_is_true_for_the_platform_and_the_build(self):
+        """Editing and recall are promised only by a build that has them; the
+        example runs in the platform's own shell (cmd.exe has no printf)."""
+        out = run("", ["--help"])[0]
+        if calc_command.is_windows(CALC):
+            terminal, example, never = "At a console, lines are edited", "Example: type pairs.txt | calc\n", "printf"
+        elif os.environ.get("CALC_NO_LINE_EDITING") == "1":
+            terminal, example, never = "built without line editing", "Example: printf", "Up arrow"
+        else:
+            terminal, example, never = "lines can be edited, and earlier lines recalled", "Example: printf", "without line editing"
+        self.assertIn(terminal, out)
+        self.assertIn(example, out)
+        self.assertNotIn(never, out)
+        self.assertTrue(all(len(line) < 80 for line in out.splitlines()), out)  # an 80-column console
+
+    def test_double_dash_ends_the_options(self):
+        self.assertEqual(run("1 2\n", ["--"]), (PROMPT + block("3", "-1", "2", "0.5"), "", 0))
 
     def test_any_other_argument_is_a_usage_error(self):
-        for args, named in ((["numbers.txt"], "numbers.txt"), (["-"], "-"), (["--help", "x"], "x"),
+        for args, named in ((["numbers.txt"], "numbers.txt"), (["-"], "-"), (["---"], "---"),
                             (["--versions"], "--versions"), (["a\tb"], "a\\x09b")):
             with self.subTest(args=args):
                 self.assertEqual(run("1 2\n", args),
                                  ("", f'calc: unrecognized argument "{named}"; see calc --help\n', 2))
+
+    def test_more_than_one_argument_is_too_many(self):
+        for args in (["--help", "--help"], ["--help", "x"], ["--", "x"], ["--", "--"], ["a", "b", "c"]):
+            with self.subTest(args=args):
+                self.assertEqual(run("1 2\n", args), ("", "calc: too many arguments; see calc --help\n", 2))
 
 
 class Interactive(unittest.TestCase):
@@ -218,7 +303,10 @@ class Interactive(unittest.TestCase):
     def test_byte_order_mark_split_across_reads(self):
         # The rest of a split mark can come with a whole pipe's worth of bytes,
         # read in one go after the mark's first byte.
-        for pieces in ((b"\xef", b"\xbb", b"\xbf1 2\n"), (b"\xef", b"\xbb\xbf" + b" " * PIPE_BYTES + b"1 2\n")):
+        # A UTF-16 code unit can be split the same way.
+        for pieces in ((b"\xef", b"\xbb", b"\xbf1 2\n"), (b"\xef", b"\xbb\xbf" + b" " * PIPE_BYTES + b"1 2\n"),
+                       (b"\xff", b"\xfe1", b"\x00 \x00", b"2\x00\r", b"\x00\n\x00"),
+                       (b"\xfe", b"\xff\x00", b"1\x00 " + b"\x00 " * PIPE_BYTES + b"\x002\x00\n")):
             with self.subTest(pieces=len(pieces)), spawn(stdin=subprocess.PIPE, stdout=subprocess.PIPE) as child:
                 self.expect(child.stdout.fileno(), PROMPT)
                 for piece in pieces:
@@ -286,6 +374,7 @@ class Interactive(unittest.TestCase):
                     self.assertEqual(got.decode("latin-1"), want)
                 self.assertEqual(child.wait(WAIT), 0)
                 self.assertIn(b"312 4", echo)
+                self.assertNotIn(b"?", echo)  # no prompt of the editor's own
                 self.assertTrue(echo.endswith(b"^D\r\n"), echo)
 
     @with_editor
@@ -293,10 +382,13 @@ class Interactive(unittest.TestCase):
         """A byte no numeral holds is refused as through a pipe; Backspace
         erases a whole character in a UTF-8 locale, a byte in the C locale."""
         refused = 'calc: "1{}" is not a decimal number\n'
-        cases = [("C", "1é2 3", refused.format("\\xC3\\xA92")), ("C", "1é\x7f2 3", refused.format("\\xC32"))]
+        # Ctrl-@ (NUL) is the editor's set-mark key, which inserts nothing.
+        cases = [("C", "1é2 3", refused.format("\\xC3\\xA92")), ("C", "1é\x7f2 3", refused.format("\\xC32")),
+                 ("C", "1\x002 3", "")]
         for name in filter(installed, ("C.UTF-8", "en_US.UTF-8")):
             cases += [(name, "1é2 3", refused.format("\\xC3\\xA92")), (name, "1é\x7f2 3", ""),
-                      (name, "1😀2 4", refused.format("\\xF0\\x9F\\x98\\x802"))]
+                      (name, "1😀2 4", refused.format("\\xF0\\x9F\\x98\\x802")),
+                      (name, "1\u00802 3", refused.format("\\xC2\\x802"))]  # the first C1 control
         for name, keys, err in cases:
             want = PROMPT + (PROMPT if err else block(*numerals.expected("12", "3")))
             with self.subTest(locale=name, keys=keys), \
@@ -313,10 +405,8 @@ class Interactive(unittest.TestCase):
         """kill -INT, -TERM or -HUP of calc alone, editing a line: the parent in
         its process group carries on and learns the signal, and the terminal
         has the modes it had before calc."""
-        parent = (sys.executable, "-c", "import subprocess, sys; calc = subprocess.Popen(sys.argv[1:]);"
-                  " print(calc.pid, file=sys.stderr, flush=True); print('after', calc.wait())")
-        for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
-            with self.subTest(signal=number), self.terminal(subprocess.PIPE, parent=parent, start_new_session=True) \
+        for number in (signal.SIGTERM, signal.SIGHUP):
+            with self.subTest(signal=number), self.terminal(subprocess.PIPE, parent=PARENT, start_new_session=True) \
                     as (child, master, modes):
                 calc = int(child.stderr.readline())
                 self.await_raw_mode(master)
@@ -327,6 +417,116 @@ class Interactive(unittest.TestCase):
                 self.assertEqual(termios.tcgetattr(master), modes)
 
     @with_editor
+    def test_ctrl_c_throws_the_line_away_and_again_on_an_empty_line_ends_calc(self):
+        """Ctrl-C at the editor (the terminal's own, calc in its foreground)
+        throws away the line being typed and a pair's first number waiting for
+        its partner, and says once how to end input; calc goes on. Ctrl-C
+        again on an empty line ends it as SIGINT does."""
+        hint = b"Ctrl-D ends input; Ctrl-C again on an empty line ends calc"
+        with self.terminal(subprocess.PIPE, preexec_fn=controlling_terminal) as (child, master, modes):
+            self.expect(child.stdout.fileno(), PROMPT, [master])
+            echo = b""
+            # 1, Enter: a first number waits. 99, Ctrl-C: both go. 3 4, Enter: a pair of its own.
+            # Each key waits for calc to be editing and for the echo of the one before.
+            for keys, echoed in ((b"1\r", b"1\r\n"), (b"99", b"99"), (b"\x03", hint + b"\r\n"), (b"3 4\r", b"4\r\n")):
+                echo += self.type_keys(child.pid, master, keys, echoed)
+            self.expect(child.stdout.fileno(), block(*numerals.expected("3", "4")), [master])
+            # 5, Ctrl-C: thrown away, no hint again; Ctrl-C on the empty line: the end.
+            for keys, echoed in ((b"5", b"5"), (b"\x03", b"^C\r\n"), (b"\x03", b"")):
+                echo += self.type_keys(child.pid, master, keys, echoed)
+            self.assertEqual(child.wait(WAIT), -signal.SIGINT)
+            self.assertEqual(termios.tcgetattr(master), modes)
+            self.assertEqual(echo.count(hint), 1, echo)
+            self.assertIn(b"99^C\r\n" + hint, echo)
+            self.assertIn(b"5^C\r\n", echo)
+
+    def type_keys(self, pid, master, keys, echoed):
+        """Once calc waits in the editor for a key, types the keys and reads
+        the terminal until `echoed` has come; what was read."""
+        deadline = time.monotonic() + WAIT
+        while not editing(pid) and time.monotonic() < deadline:
+            time.sleep(0.01)
+        os.write(master, keys)
+        got = b""
+        while not got.endswith(echoed) and time.monotonic() < deadline:
+            got += read_for(master, 1)[0]
+        return got
+
+    def test_sigint_through_a_pipe_ends_calc_at_once(self):
+        if calc_command.is_windows(CALC):
+            self.skipTest("no SIGINT for a Windows program")
+        with spawn(stdin=subprocess.PIPE, stdout=subprocess.PIPE) as child:
+            self.expect(child.stdout.fileno(), PROMPT)
+            child.stdin.write(b"1 ")
+            child.stdin.flush()
+            child.send_signal(signal.SIGINT)
+            self.assertEqual(child.wait(WAIT), -signal.SIGINT)
+
+    @with_editor
+    def test_signals_calc_was_started_with_ignored_stay_ignored(self):
+        """As under nohup, or a shell's background job: SIGHUP and SIGINT
+        ignored at the start are ignored while editing too."""
+        def ignore():
+            signal.signal(signal.SIGHUP, signal.SIG_IGN)
+            signal.signal(signal.SIGINT, signal.SIG_IGN)
+        with self.terminal(subprocess.PIPE, preexec_fn=ignore) as (child, master, _):
+            self.expect(child.stdout.fileno(), PROMPT, [master])
+            self.type_keys(child.pid, master, b"1 ", b"1 ")
+            for number in (signal.SIGHUP, signal.SIGINT, signal.SIGHUP):
+                child.send_signal(number)
+            self.type_keys(child.pid, master, b"2\r", b"\r\n")
+            self.expect(child.stdout.fileno(), block("3", "-1", "2", "0.5"), [master])
+            self.type_keys(child.pid, master, b"\x04", b"")
+            self.assertEqual((child.wait(WAIT), child.stderr.read()), (0, b""))
+
+    @with_editor
+    def test_sigterm_ends_calc_blocked_on_a_full_output_pipe(self):
+        """Between the editor's reads calc has the signal dispositions it was
+        started with: SIGTERM while it waits to write ends it at once."""
+        with self.terminal(subprocess.PIPE) as (child, master, _):
+            self.type_keys(child.pid, master, b"1 3 " * 500 + b"\r", b"\r\n")  # more than a pipe holds
+            deadline = time.monotonic() + WAIT
+            while "pipe" not in wchan(child.pid) and time.monotonic() < deadline:
+                time.sleep(0.01)
+            child.send_signal(signal.SIGTERM)
+            self.assertEqual(child.wait(WAIT), -signal.SIGTERM)
+
+    @with_editor
+    def test_ctrl_z_stops_calc_and_fg_resumes_editing(self):
+        """Ctrl-Z stops calc alone; while it is stopped its shell puts the
+        terminal back in its ordinary modes, and at fg calc takes the
+        editor's modes again and redraws the line from its start: Left then
+        edits the line typed before."""
+        with self.terminal(subprocess.PIPE, parent=SHELL, preexec_fn=controlling_terminal) as (child, master, _):
+            calc = int(read_line(child.stderr.fileno()))
+            self.assertEqual(read_line(child.stdout.fileno()), PROMPT.encode())
+            self.type_keys(calc, master, b"12", b"12")
+            self.type_keys(calc, master, b"\x1a", b"")
+            self.assertEqual(read_line(child.stdout.fileno()), b"stopped ordinary\n")  # calc stopped with them
+            # After fg: the line redrawn from the start of the cursor's line.
+            self.assertTrue(read_for(master, 1)[0] == b"\r")
+            self.assertFalse(termios.tcgetattr(master)[3] & termios.ICANON)  # the editor's modes again
+            self.type_keys(calc, master, b"\x1b[D\x1b[D3\x14 4\r", b"\r\n")  # Left, Left, 3, ^T (end), space, 4
+            results = block(*numerals.expected("312", "4"))
+            self.assertEqual(read_for(child.stdout.fileno(), len(results), [master])[0].decode(), results)
+            self.type_keys(calc, master, b"\x04", b"")
+            self.assertEqual((child.wait(WAIT), child.stdout.read()), (0, b"after 0\n"))
+
+    @with_editor
+    def test_editor_that_cannot_start_leaves_the_terminal_as_it_is(self):
+        """With no descriptor to spare for the editor's signal pipe, calc reads
+        the terminal as a stream, in the terminal's own line mode."""
+        def one_spare_descriptor():
+            resource.setrlimit(resource.RLIMIT_NOFILE, (4, 4))
+        with self.terminal(preexec_fn=one_spare_descriptor) as (child, master, modes):
+            self.expect(child.stdout.fileno(), PROMPT, [master])
+            os.write(master, b"1 2\n")
+            self.expect(child.stdout.fileno(), block("3", "-1", "2", "0.5"), [master])
+            self.assertEqual(termios.tcgetattr(master), modes)
+            os.write(master, modes[6][termios.VEOF])
+            self.assertEqual(child.wait(WAIT), 0)
+
+    @with_editor
     def test_hang_up_is_a_read_error(self):
         with self.terminal(subprocess.PIPE, start_new_session=True) as (child, master, _):
             self.await_raw_mode(master)
@@ -334,7 +534,21 @@ class Interactive(unittest.TestCase):
             os.dup2(null, master)  # the master closed: the terminal hangs up
             os.close(null)
             self.assertEqual(child.wait(WAIT), 2)
-            self.assertIn(b"calc: cannot read standard input: ", child.stderr.read())
+            self.assertEqual(child.stderr.read(), b"calc: cannot read standard input: Input/output error\n")
+
+    def test_terminal_without_editor_is_read_as_it_hands_lines_over(self):
+        """Built without line editing, calc leaves the terminal in its own
+        line mode: its erase key edits, and its end-of-file key ends input."""
+        if os.environ.get("CALC_NO_LINE_EDITING") != "1" or calc_command.is_windows(CALC):
+            self.skipTest("a build with an editor, or a Windows console")
+        with self.terminal() as (child, master, modes):
+            self.expect(child.stdout.fileno(), PROMPT, [master])
+            erase, eof = modes[6][termios.VERASE], modes[6][termios.VEOF]
+            os.write(master, b"12" + erase + b"3 4\n")
+            self.expect(child.stdout.fileno(), block(*numerals.expected("13", "4")), [master])
+            os.write(master, eof)
+            self.assertEqual(child.wait(WAIT), 0)
+            self.assertEqual(termios.tcgetattr(master), modes)
 
     def test_windows_console_lines_are_edited(self):
         """A Windows calc reads a console in the console's own line mode (wine
@@ -349,6 +563,22 @@ class Interactive(unittest.TestCase):
                 os.write(master, keys)
             self.expect(child.stdout.fileno(), block(*numerals.expected("312", "4")), [master])
 
+    def test_windows_console_ctrl_z_then_enter_ends_input(self):
+        """Keys written into the console as typed ones (console_keys): a pair,
+        Enter, then Ctrl-Z and Enter at the start of the next line end input.
+        calc must read the console as one, in its line mode: read as a file,
+        the Ctrl-Z would be an ordinary (refused) byte."""
+        helper = os.environ.get("CALC_CONSOLE_KEYS")
+        if not calc_command.is_windows(CALC) or not helper:
+            self.skipTest("a Windows console")
+        typed = b"1 2\r\x1a\r".hex()
+        parent = (*CALC[:-1], helper, typed)  # the helper under the emulator, then calc.exe as its child
+        with self.terminal(subprocess.PIPE, parent=parent, calc=CALC[-1:]) as (child, master, _):
+            want = PROMPT + block("3", "-1", "2", "0.5")
+            self.expect(child.stdout.fileno(), want, [master])
+            self.assertEqual(child.wait(WAIT), 0)
+            self.assertEqual(child.stderr.read(), b"")
+
     @staticmethod
     def await_raw_mode(master):
         """Waits until the editor has taken the terminal out of canonical mode,
@@ -356,6 +586,32 @@ class Interactive(unittest.TestCase):
         deadline = time.monotonic() + WAIT
         while termios.tcgetattr(master)[3] & termios.ICANON and time.monotonic() < deadline:
             time.sleep(0.01)
+
+
+def editing(pid):
+    """True while calc waits in the editor's poll (on the terminal and its
+    signal pipe: two descriptors), and so acts on a signal as the editor does."""
+    try:
+        with open(f"/proc/{pid}/wchan") as wchan, open(f"/proc/{pid}/syscall") as syscall:
+            return "poll" in wchan.read() and syscall.read().split()[2:3] == ["0x2"]
+    except OSError:
+        return False
+
+
+def wchan(pid):
+    """Where in the kernel the process waits, or "" when it is gone."""
+    try:
+        with open(f"/proc/{pid}/wchan") as wait:
+            return wait.read()
+    except OSError:
+        return ""
+
+
+def controlling_terminal():
+    """In the child before it runs calc: a session of its own, whose
+    controlling terminal is standard input, with calc in its foreground."""
+    os.setsid()
+    fcntl.ioctl(0, termios.TIOCSCTTY, 0)
 
 
 def installed(name):

@@ -132,6 +132,14 @@ class HostileInput(unittest.TestCase):
         self.assertEqual(status, want_status)
         return out, err, status
 
+    def assert_same(self, got, want):
+        """Equal (stdout, stderr, status); else fails naming the first line
+        that differs (a long text's full diff would take minutes)."""
+        for name, g, w in zip(("stdout", "stderr", "status"), got, want):
+            if g != w:
+                lines = [(a, b) for a, b in zip(str(g).splitlines(), str(w).splitlines()) if a != b][:1]
+                self.fail(f"{name} differs: first differing line (got, want): {lines or (g, w)}"[:2000])
+
     def test_model_agrees_with_known_lines(self):
         # Pins the model itself to a few hand-written answers.
         self.assertEqual(model(b"\xd9\xa3 1\x002 5 -.5 9"), (
@@ -157,6 +165,28 @@ class HostileInput(unittest.TestCase):
         out, err, status = self.check(data)
         self.assertEqual(err.count("\n"), len(hostile))
         self.assertEqual((out.count("The result of divide:\n-0.75\n"), status), (len(hostile), 1))
+
+    def test_utf16_with_a_mark_reads_as_the_same_text(self):
+        """A UTF-16 file with its byte-order mark (as PowerShell's > and
+        Notepad's "Unicode" write one) gives what the same text gives in UTF-8:
+        ASCII as itself, CR LF a separator, any other character refused and
+        named by its UTF-8 bytes, none of them a separator or a digit (U+20AC
+        is AC 20 in UTF-16LE, U+3131 is 31 31). A lone byte left at the end is
+        a refused token of its own, named as the editor escapes a byte."""
+        rng = random.Random(21)
+        numbers = " ".join(numerals.numeral(rng, rng.random() < 0.05) for _ in range(3000))
+        text = numbers + "\r\n1 é 2 ٣\r\n€5 6 7 8 ㄱ 1 \U0001F600 3 \x80 1 \U0010FFFF 2\r\n5"
+        for codec in ("utf-16-le", "utf-16-be"):
+            with self.subTest(codec=codec):
+                self.assert_same(run_bytes(("\ufeff" + text).encode(codec)), model(text.encode()))
+                for lone in (b"7", b"\x00", b" "):
+                    escaped = chr(0xDC00 + lone[0]).encode("utf-8", "surrogatepass")
+                    want = model(text.encode() + b" " + escaped)
+                    self.assert_same(run_bytes(("\ufeff" + text).encode(codec) + lone), want)
+        # No mark, or a mark after the start: bytes, as ever.
+        for data in ("1 2".encode("utf-16-le"), b"1 2 \xff\xfe3 4", b"\xfe 1 2", b"\xff"):
+            with self.subTest(data=data):
+                self.check(data)
 
     def test_separators_crlf_tab_vt_ff(self):
         self.assertEqual(self.check(b"1\r\n2\r\n\r\n3\t\t4\v5\f6 \t\r\n7\r8\r\n")[1:], ("", 0))
@@ -194,7 +224,8 @@ class HostileInput(unittest.TestCase):
         finally:
             os.close(directory)
         self.assertEqual((out, status), (numerals.PROMPT + "\n", 2))
-        self.assertIn("cannot read standard input", err)
+        # One line, the system's reason whole: no stray CR, no letter lost.
+        self.assertRegex(err, r"\Acalc: cannot read standard input: [A-Z][^\r\n]*\S\n\Z")
 
     def test_64_mib_tokens_in_bounded_memory(self):
         # The driver keeps a token's first bytes only: a token of any length
