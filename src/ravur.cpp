@@ -1,6 +1,5 @@
 #include "ravur.h"
 
-#include "limb_number.h"
 #include "limbs.h"
 #include "words.h"
 
