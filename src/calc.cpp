@@ -17,8 +17,9 @@
 
 namespace {
 
-using ravur::kMaxNumeralDigits, ravur::kMaxNumeralLength, ravur::kLongestText, ravur::DxOperation,
-      ravur::DxAdd, ravur::DxSubtract, ravur::DxMultiply, ravur::DxDivide, ravur::Result,
+using ravur::kMaxNumeralDigits, ravur::kMaxNumeralLength, ravur::kLongestText, ravur::kResultRoom,
+      ravur::DxOperation,
+      ravur::DxAdd, ravur::DxSubtract, ravur::DxMultiply, ravur::DxDivide, ravur::ResultInto,
       ravur::NumeralStatus, ravur::NumeralScan, ravur::StartNumeralScan, ravur::ScanNumeralText,
       ravur::NumeralScanStatus;
 
@@ -241,21 +242,22 @@ constexpr size_t kPromptLineBytes = sizeof kPromptLine - 1;
 
 // A pair's four headed results and the prompt after them, each result's line
 // end in the place of its text's terminator.
+// The room asked for it has the bytes past the last text's terminator that
+// ResultInto may use besides.
 constexpr size_t kPairTextBytes = std::size(kHeadings) * (LongestHeading() + kLongestText) + kPromptLineBytes;
-static_assert(kPairTextBytes <= kOutputBufferBytes, "a pair's text fits calc's output buffer");
+constexpr size_t kPairRoomBytes = kPairTextBytes + (kResultRoom - kLongestText);
+static_assert(kPairRoomBytes <= kOutputBufferBytes, "a pair's text fits calc's output buffer");
 
-// Writes the four headed results and the next prompt into calc's output.
+// Writes the four headed results and the next prompt into calc's output, each
+// result straight into it.
 void PrintResults(const Token* left, const Token* right) {
-  char* const begin = OutputRoom(kPairTextBytes);
+  char* const begin = OutputRoom(kPairRoomBytes);
   char* out = begin;
   for (const Heading& heading : kHeadings) {
-    const char* result = Result(left->text, right->text, heading.operation);
     const size_t headingBytes = std::strlen(heading.line);
     std::memcpy(out, heading.line, headingBytes);
     out += headingBytes;
-    const size_t resultBytes = std::strlen(result);
-    std::memcpy(out, result, resultBytes);
-    out += resultBytes;
+    out += ResultInto(out, left->text, right->text, heading.operation);
     *out++ = '\n';
   }
   std::memcpy(out, kPromptLine, kPromptLineBytes);

@@ -22,7 +22,7 @@ namespace {
 using ravur::detail::kLimbDigits;
 using ravur::kMaxNumeralDigits, ravur::kIntCapacity, ravur::kFracCapacity, ravur::InitDxNumberToZero, ravur::AdjustBits, ravur::IsZero,
       ravur::CharArrToDxNumber, ravur::DxCompare, ravur::DxAdd, ravur::DxSubtract, ravur::MoveFloatPoint,
-      ravur::DxMultiply, ravur::DxDivide, ravur::DxNumberToCharArr, ravur::Result, ravur::DxOperation;
+      ravur::DxMultiply, ravur::DxDivide, ravur::DxNumberToCharArr, ravur::Result, ravur::ResultInto, ravur::DxOperation;
 
 constexpr int kRecords = 2000;
 
@@ -255,7 +255,8 @@ std::vector<std::string> EdgeNumerals() {
           "1" + nines, "." + nines + "9", "1.2.3", "--1", "1-", "abc", "1e5", "", " 1"};
 }
 
-// Result's text against the record operation's, through DxNumberToCharArr.
+// Result's text and ResultInto's against the record operation's, through
+// DxNumberToCharArr.
 ::testing::AssertionResult SameText(const std::string& left, const std::string& right, DxOperation operation) {
   ravur::DxNumber l;
   ravur::DxNumber r;
@@ -266,9 +267,11 @@ std::vector<std::string> EdgeNumerals() {
   char want[ravur::kLongestText];
   DxNumberToCharArr(want, &answer);
   const std::string got = Result(left.c_str(), right.c_str(), operation);
-  if (got == want) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "'" << left << "' '" << right << "': Result " << got << ", records "
-                                       << want;
+  char into[ravur::kResultRoom];
+  const size_t length = ResultInto(into, left.c_str(), right.c_str(), operation);
+  if (got == want && length == got.size() && into == got) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "'" << left << "' '" << right << "': Result " << got << ", ResultInto "
+                                       << into << " (" << length << " bytes), records " << want;
 }
 
 constexpr DxOperation kOperations[] = {DxAdd, DxSubtract, DxMultiply, DxDivide};
