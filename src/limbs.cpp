@@ -567,11 +567,11 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
 
 namespace {
 
-// The digits of a limb below its top one as characters, most significant
-// first when stored big-endian; top gets the top digit.
+// The digits of a limb below its top one as characters in reading order (a
+// little-endian store writes them as read); top gets the top digit.
 Word LowEightChars(const Limb limb, Limb* top) {
   *top = limb / kPowersOfTen[kEightDigits];
-  return EightDigitBytes(limb - *top * kPowersOfTen[kEightDigits]) + '0' * kEveryByte;
+  return EightDigitBytesInOrder(limb - *top * kPowersOfTen[kEightDigits]) + '0' * kEveryByte;
 }
 
 // The characters of 00 to 99, two a number.
@@ -588,21 +588,27 @@ constexpr DigitPairs MakeDigitPairs() {
 }
 constexpr DigitPairs kDigitPairs = MakeDigitPairs();
 
-// Writes the two digits of n (below 100).
-void WritePair(const Limb n, char* out) { std::memcpy(out, kDigitPairs.chars + 2 * n, 2); }
+// limb / 10^8 in fixed point: kPairShift fraction bits, scaled by
+// kScaleToTop = ceil(2^57 / 10^8).
+constexpr int32_t kPairShift = 57;
+constexpr Wide kFractionMask = (Wide{1} << kPairShift) - 1;
+constexpr Wide kScaleToTop = ((Wide{1} << kPairShift) + kPowersOfTen[kEightDigits] - 1) / kPowersOfTen[kEightDigits];
 
-// Writes the nine digits of a limb, leading zeros included: the top digit,
-// then four pairs from the two halves of the lower eight.
+// Writes the nine digits of a limb, leading zeros included, by fixed-point
+// scaling: t = limb x kScaleToTop is limb / 10^8 with the top digit above
+// bit 57, and each multiplication of the fraction bits by 100 brings the next
+// two digits above it. t exceeds the exact limb x 2^57 / 10^8 by less than
+// limb < 10^9, an excess 100^k x 10^9 after k pairs, while the exact value
+// lies at least 100^k x 2^57 / 10^8 > 1.4 x 100^k x 10^9 below the next
+// digit step: no digit comes out too high. Every product stays below 2^64.
 char* WriteNineDigits(const Limb limb, char* out) {
-  const Limb top = limb / kPowersOfTen[kEightDigits];
-  const Limb eight = limb - top * kPowersOfTen[kEightDigits];
-  const Limb high = eight / 10000;
-  const Limb low = eight - high * 10000;
-  out[0] = static_cast<char>('0' + top);
-  WritePair(high / 100, out + 1);
-  WritePair(high % 100, out + 3);
-  WritePair(low / 100, out + 5);
-  WritePair(low % 100, out + 7);
+  constexpr Wide kPairScale = 100;
+  Wide t = limb * kScaleToTop;
+  out[0] = static_cast<char>('0' + (t >> kPairShift));
+  for (int32_t k = 1; k < kLimbDigits; k += 2) {
+    t = (t & kFractionMask) * kPairScale;
+    std::memcpy(out + k, kDigitPairs.chars + 2 * (t >> kPairShift), 2);
+  }
   return out + kLimbDigits;
 }
 
@@ -613,25 +619,27 @@ char* WriteLimbs(const Limb* limbs, const int32_t from, const int32_t to, char* 
 }
 
 // Writes a non-zero limb without its leading zeros: below 10^8, the eight
-// characters shifted up past the leading '0's, stored whole (the bytes after
-// the digits are overwritten by what follows or by the terminator).
+// characters shifted down past the leading '0's (the lowest bytes), stored
+// whole (the bytes after the digits are overwritten by what follows or by the
+// terminator).
 char* WriteLeadingLimb(const Limb limb, char* out) {
   if (limb >= kPowersOfTen[kEightDigits]) return WriteNineDigits(limb, out);
   Limb top;
   const Word chars = LowEightChars(limb, &top);
-  const int32_t digits = HighestSetByte(chars - '0' * kEveryByte) + 1;
-  StoreBig(out, chars << (kByteBits * (kWordBytes - digits)));
-  return out + digits;
+  const int32_t zeros = LowestSetByte(chars - '0' * kEveryByte);
+  StoreLittle(out, chars >> (kByteBits * zeros));
+  return out + (kWordBytes - zeros);
 }
 
-// Writes the nine digits of a non-zero limb without its trailing zeros.
+// Writes the nine digits of a non-zero limb without its trailing zeros (the
+// highest bytes of the lower eight).
 char* WriteTrailingLimb(const Limb limb, char* out) {
   Limb top;
   const Word chars = LowEightChars(limb, &top);
-  StoreBig(out + 1, chars);
+  StoreLittle(out + 1, chars);
   out[0] = static_cast<char>('0' + top);
   const Word digits = chars - '0' * kEveryByte;
-  return out + (digits == 0 ? 1 : kLimbDigits - LowestSetByte(digits));
+  return out + (digits == 0 ? 1 : HighestSetByte(digits) + 2);
 }
 
 }  // namespace
