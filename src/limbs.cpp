@@ -510,6 +510,34 @@ bool DivideByTopLimbs(const Limb* u, const int32_t uCount, const Limb* v, const 
   return true;
 }
 
+// The longest divisor DivideLimbNumbers packs (a limb fewer the gain).
+constexpr int32_t kPackedDivisorLimbs = 5;
+
+// The decimal zeros at the bottom of a non-zero limb, 0 to kLimbDigits - 1.
+int32_t TrailingZeroDigits(const Limb limb) {
+  int32_t zeros = 0;
+  while (limb % kPowersOfTen[zeros + 1] == 0) ++zeros;
+  return zeros;
+}
+
+// out = limbs[0..count) / 10^k, for a number that 10^k divides and whose top
+// limb is below 10^k (k from 1 to kLimbDigits - 1): count - 1 limbs, the top
+// one not zero; each is the limb's high digits and the next one's low digits.
+int32_t DivideByPowerOfTen(const Limb* limbs, const int32_t count, const int32_t k, Limb* out) {
+  const Limb divisor = kPowersOfTen[k];
+  const Limb upper = kPowersOfTen[kLimbDigits - k];
+  for (int32_t i = 0; i + 1 < count; ++i) out[i] = limbs[i] / divisor + limbs[i + 1] % divisor * upper;
+  return count - 1;
+}
+
+// out = limbs[0..count) x 10^k (k from 1 to kLimbDigits - 1), normalised:
+// count or count + 1 limbs.
+int32_t MultiplyByPowerOfTen(const Limb* limbs, const int32_t count, const int32_t k, Limb* out) {
+  std::copy_n(limbs, count, out);
+  out[count] = MultiplyByLimb(out, count, kPowersOfTen[k]);
+  return out[count] == 0 ? count : count + 1;
+}
+
 }  // namespace
 
 void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumber* result) {
@@ -531,17 +559,33 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
     --divisorCount;
     --shift;
   }
+  // A short divisor whose digits would fit one limb fewer once the zeros in
+  // its lowest limb are dropped is packed so: V = V' x 10^z, and the quotient
+  // floor(L B^shift / V) is floor(L x 10^(9 - z) x B^(shift - 1) / V'). A
+  // long one is not: its quotient mostly comes from its top limbs alone.
+  Limb packed[kFormLimbs];
+  Limb scaled[kNumberLimbs + 1];
+  const Limb* dividendLimbs = left->limbs;
+  int32_t dividendLimbCount = left->count;
+  const int32_t zeros = divisorCount <= kPackedDivisorLimbs ? TrailingZeroDigits(divisor[0]) : 0;
+  if (divisor[divisorCount - 1] < kPowersOfTen[zeros]) {
+    divisorCount = DivideByPowerOfTen(divisor, divisorCount, zeros, packed);
+    divisor = packed;
+    dividendLimbCount = MultiplyByPowerOfTen(left->limbs, left->count, kLimbDigits - zeros, scaled);
+    dividendLimbs = scaled;
+    --shift;
+  }
   // The quotient is below 10^(kQuotientDigits + cut), so the dividend has at
   // most a quotient's limbs more than the divisor.
   Limb dividend[kDividendLimbs];
   int32_t dividendCount;
   if (shift >= 0) {
     std::fill_n(dividend, shift, 0);
-    std::copy_n(left->limbs, left->count, dividend + shift);
-    dividendCount = shift + left->count;
+    std::copy_n(dividendLimbs, dividendLimbCount, dividend + shift);
+    dividendCount = shift + dividendLimbCount;
   } else {
-    dividendCount = left->count + shift;
-    std::copy_n(left->limbs - shift, dividendCount, dividend);
+    dividendCount = dividendLimbCount + shift;
+    std::copy_n(dividendLimbs - shift, dividendCount, dividend);
   }
   // Both routes write quotient[0..quotientCount); the first limb is set here
   // too, since GCC, seeing DivideLimbs inlined, cannot tell its fill is not empty.
