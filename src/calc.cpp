@@ -32,16 +32,22 @@ constexpr int kExitUsage = 2;
 constexpr size_t kShownTokenBytes = 40;
 constexpr size_t kOutputBufferBytes = 1 << 16;
 
-// A heading and its line end, then the result of its operation on a line.
+// A heading and its line end (length bytes), then the result of its
+// operation on a line.
 struct Heading {
   const char* line;
+  size_t length;
   DxOperation operation;
 };
+template <size_t kBytes>
+constexpr Heading MakeHeading(const char (&line)[kBytes], const DxOperation operation) {
+  return {line, kBytes - 1, operation};
+}
 constexpr Heading kHeadings[] = {
-    {"The result of addition:\n", DxAdd},
-    {"The result of subtration:\n", DxSubtract},
-    {"The result of multiplication:\n", DxMultiply},
-    {"The result of divide:\n", DxDivide},
+    MakeHeading("The result of addition:\n", DxAdd),
+    MakeHeading("The result of subtration:\n", DxSubtract),
+    MakeHeading("The result of multiplication:\n", DxMultiply),
+    MakeHeading("The result of divide:\n", DxDivide),
 };
 
 // One whitespace-separated token. Only its first kKeptTokenBytes bytes are
@@ -73,7 +79,9 @@ bool SkipSeparators(Input* in) {
 // which is below 0x21 holds no separator and is passed whole: a byte's top
 // bit is set in (word - 0x21 each) & ~word only where a byte below 0x21 is or
 // a borrow from one has reached, so a zero mask is exact. Digits, signs and
-// points are all above 0x20.
+// points are all above 0x20: the bytes up to the first one below 0x21 are
+// passed by one comparison each, and only a byte below 0x21 that is no
+// separator (a control byte, in a token refused anyway) is passed the slow way.
 const char* FindSeparator(const char* from, const char* end) {
   constexpr uint64_t kEveryByte = 0x0101010101010101u;
   for (; end - from >= 8; from += 8) {
@@ -81,6 +89,7 @@ const char* FindSeparator(const char* from, const char* end) {
     std::memcpy(&word, from, sizeof word);
     if (((word - 0x21 * kEveryByte) & ~word & 0x80 * kEveryByte) != 0) break;
   }
+  while (from != end && static_cast<unsigned char>(*from) > ' ') ++from;
   while (from != end && !IsSeparator(*from)) ++from;
   return from;
 }
@@ -232,7 +241,7 @@ void PayBeforeWait(void* context) {
 
 constexpr size_t LongestHeading() {
   size_t longest = 0;
-  for (const Heading& heading : kHeadings) longest = std::max(longest, std::char_traits<char>::length(heading.line));
+  for (const Heading& heading : kHeadings) longest = std::max(longest, heading.length);
   return longest;
 }
 
@@ -254,9 +263,8 @@ void PrintResults(const Token* left, const Token* right) {
   char* const begin = OutputRoom(kPairRoomBytes);
   char* out = begin;
   for (const Heading& heading : kHeadings) {
-    const size_t headingBytes = std::strlen(heading.line);
-    std::memcpy(out, heading.line, headingBytes);
-    out += headingBytes;
+    std::memcpy(out, heading.line, heading.length);
+    out += heading.length;
     out += ResultInto(out, left->text, right->text, heading.operation);
     *out++ = '\n';
   }
