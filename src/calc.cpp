@@ -32,16 +32,21 @@ constexpr int kExitUsage = 2;
 constexpr size_t kShownTokenBytes = 40;
 constexpr size_t kOutputBufferBytes = 1 << 16;
 
-// A heading and its line end (length bytes), then the result of its
-// operation on a line.
+// A heading and its line end (length bytes, padded with zeros to
+// kHeadingRoom so that it is copied whole in one fixed-size move), then the
+// result of its operation on a line.
+constexpr size_t kHeadingRoom = 32;
 struct Heading {
-  const char* line;
+  char line[kHeadingRoom];
   size_t length;
   DxOperation operation;
 };
 template <size_t kBytes>
 constexpr Heading MakeHeading(const char (&line)[kBytes], const DxOperation operation) {
-  return {line, kBytes - 1, operation};
+  static_assert(kBytes <= kHeadingRoom, "a heading fits its room");
+  Heading heading{{}, kBytes - 1, operation};
+  for (size_t i = 0; i < kBytes; ++i) heading.line[i] = line[i];
+  return heading;
 }
 constexpr Heading kHeadings[] = {
     MakeHeading("The result of addition:\n", DxAdd),
@@ -256,6 +261,7 @@ constexpr size_t kPromptLineBytes = sizeof kPromptLine - 1;
 constexpr size_t kPairTextBytes = std::size(kHeadings) * (LongestHeading() + kLongestText) + kPromptLineBytes;
 constexpr size_t kPairRoomBytes = kPairTextBytes + (kResultRoom - kLongestText);
 static_assert(kPairRoomBytes <= kOutputBufferBytes, "a pair's text fits calc's output buffer");
+static_assert(kHeadingRoom <= LongestHeading() + kLongestText, "a heading's padding lies in its result's room");
 
 // Writes the four headed results and the next prompt into calc's output, each
 // result straight into it.
@@ -263,7 +269,7 @@ void PrintResults(const Token* left, const Token* right) {
   char* const begin = OutputRoom(kPairRoomBytes);
   char* out = begin;
   for (const Heading& heading : kHeadings) {
-    std::memcpy(out, heading.line, heading.length);
+    std::memcpy(out, heading.line, kHeadingRoom);  // the padding is overwritten by the result
     out += heading.length;
     out += ResultInto(out, left->text, right->text, heading.operation);
     *out++ = '\n';
