@@ -294,11 +294,12 @@ Limb NineCharsValue(const char* chars) {
 // the digit runs; leading integer zeros and trailing fraction zeros are
 // skipped, then the fraction is cut in nines from the point down (the last
 // group filled with zeros) and the integer in nines from the point up.
-void ParseLimbNumber(const char* text, LimbNumber* number) {
+void ParseLimbNumber(const char* text, const size_t length, LimbNumber* number) {
   MakeZero(number);
+  if (length > static_cast<size_t>(kMaxNumeralLength)) return;
   const bool isSigned = *text == '-' || *text == '+';
   const char* intBegin = text + (isSigned ? 1 : 0);
-  const char* const end = intBegin + std::strlen(intBegin);
+  const char* const end = text + length;
   const char* const intEnd = SkipDigits(intBegin, end);
   const char* fracBegin = intEnd;
   const char* fracEnd = intEnd;

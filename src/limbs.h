@@ -102,10 +102,12 @@ struct LimbNumber {
   Limb limbs[kNumberLimbs];
 };
 
-// Parses a zero-terminated text the way CharArrToDxNumber does: a numeral
-// CheckNumeral accepts becomes its normalised value, a zero without sign;
-// anything else becomes zero.
-void ParseLimbNumber(const char* text, LimbNumber* number);
+// Parses a zero-terminated text of `length` bytes (text[length] is its
+// terminator) the way CharArrToDxNumber does: a numeral CheckNumeral accepts
+// becomes its normalised value, a zero without sign; anything else becomes
+// zero. A length above kMaxNumeralLength stands for any text longer than a
+// numeral (its terminator is not read), which is zero too.
+void ParseLimbNumber(const char* text, size_t length, LimbNumber* number);
 
 // The exact sum and difference, and the product whose sign comes from the
 // operands' signs alone (0 x -5 is -0), of normalised operands; result is a

@@ -256,7 +256,7 @@ const LimbNumber* ParseLimbsOnce(const char* text, ParsedLimbs* slot) {
   // The comparison stops at the slot's terminator, so it never reads past a longer text's end.
   if (slot->isFilled && std::strcmp(slot->text, text) == 0) return &slot->number;
   const size_t length = strnlen(text, kMaxNumeralLength + 1);
-  ParseLimbNumber(text, &slot->number);
+  ParseLimbNumber(text, length, &slot->number);
   slot->isFilled = length <= static_cast<size_t>(kMaxNumeralLength);
   if (slot->isFilled) std::memcpy(slot->text, text, length + 1);
   return &slot->number;
