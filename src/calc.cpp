@@ -18,8 +18,9 @@
 
 namespace {
 
-using ravur::kMaxNumeralDigits, ravur::kMaxNumeralLength, ravur::kLongestText, ravur::DxOperation,
-      ravur::DxAdd, ravur::DxSubtract, ravur::DxMultiply, ravur::DxDivide, ravur::Result,
+using ravur::kMaxNumeralDigits, ravur::kMaxNumeralLength, ravur::kLongestText, ravur::kResultRoom,
+      ravur::DxOperation,
+      ravur::DxAdd, ravur::DxSubtract, ravur::DxMultiply, ravur::DxDivide, ravur::ResultInto,
       ravur::NumeralStatus, ravur::NumeralScan, ravur::StartNumeralScan, ravur::ScanNumeralText,
       ravur::NumeralScanStatus;
 
@@ -32,16 +33,27 @@ constexpr int kExitUsage = 2;
 constexpr size_t kShownTokenBytes = 40;
 constexpr size_t kOutputBufferBytes = 1 << 16;
 
-// A heading and its line end, then the result of its operation on a line.
+// A heading and its line end (length bytes, padded with zeros to
+// kHeadingRoom so that it is copied whole in one fixed-size move), then the
+// result of its operation on a line.
+constexpr size_t kHeadingRoom = 32;
 struct Heading {
-  const char* line;
+  char line[kHeadingRoom];
+  size_t length;
   DxOperation operation;
 };
+template <size_t kBytes>
+constexpr Heading MakeHeading(const char (&line)[kBytes], const DxOperation operation) {
+  static_assert(kBytes <= kHeadingRoom, "a heading fits its room");
+  Heading heading{{}, kBytes - 1, operation};
+  for (size_t i = 0; i < kBytes; ++i) heading.line[i] = line[i];
+  return heading;
+}
 constexpr Heading kHeadings[] = {
-    {"The result of addition:\n", DxAdd},
-    {"The result of subtration:\n", DxSubtract},
-    {"The result of multiplication:\n", DxMultiply},
-    {"The result of divide:\n", DxDivide},
+    MakeHeading("The result of addition:\n", DxAdd),
+    MakeHeading("The result of subtration:\n", DxSubtract),
+    MakeHeading("The result of multiplication:\n", DxMultiply),
+    MakeHeading("The result of divide:\n", DxDivide),
 };
 
 // One whitespace-separated token. Only its first kKeptTokenBytes bytes are
@@ -73,7 +85,9 @@ bool SkipSeparators(Input* in) {
 // which is below 0x21 holds no separator and is passed whole: a byte's top
 // bit is set in (word - 0x21 each) & ~word only where a byte below 0x21 is or
 // a borrow from one has reached, so a zero mask is exact. Digits, signs and
-// points are all above 0x20.
+// points are all above 0x20: the bytes up to the first one below 0x21 are
+// passed by one comparison each, and only a byte below 0x21 that is no
+// separator (a control byte, in a token refused anyway) is passed the slow way.
 const char* FindSeparator(const char* from, const char* end) {
   constexpr uint64_t kEveryByte = 0x0101010101010101u;
   for (; end - from >= 8; from += 8) {
@@ -81,6 +95,7 @@ const char* FindSeparator(const char* from, const char* end) {
     std::memcpy(&word, from, sizeof word);
     if (((word - 0x21 * kEveryByte) & ~word & 0x80 * kEveryByte) != 0) break;
   }
+  while (from != end && static_cast<unsigned char>(*from) > ' ') ++from;
   while (from != end && !IsSeparator(*from)) ++from;
   return from;
 }
@@ -232,7 +247,7 @@ void PayBeforeWait(void* context) {
 
 constexpr size_t LongestHeading() {
   size_t longest = 0;
-  for (const Heading& heading : kHeadings) longest = std::max(longest, std::char_traits<char>::length(heading.line));
+  for (const Heading& heading : kHeadings) longest = std::max(longest, heading.length);
   return longest;
 }
 
@@ -242,21 +257,22 @@ constexpr size_t kPromptLineBytes = sizeof kPromptLine - 1;
 
 // A pair's four headed results and the prompt after them, each result's line
 // end in the place of its text's terminator.
+// The room asked for it has the bytes past the last text's terminator that
+// ResultInto may use besides.
 constexpr size_t kPairTextBytes = std::size(kHeadings) * (LongestHeading() + kLongestText) + kPromptLineBytes;
-static_assert(kPairTextBytes <= kOutputBufferBytes, "a pair's text fits calc's output buffer");
+constexpr size_t kPairRoomBytes = kPairTextBytes + (kResultRoom - kLongestText);
+static_assert(kPairRoomBytes <= kOutputBufferBytes, "a pair's text fits calc's output buffer");
+static_assert(kHeadingRoom <= LongestHeading() + kLongestText, "a heading's padding lies in its result's room");
 
-// Writes the four headed results and the next prompt into calc's output.
+// Writes the four headed results and the next prompt into calc's output, each
+// result straight into it.
 void PrintResults(const Token* left, const Token* right) {
-  char* const begin = OutputRoom(kPairTextBytes);
+  char* const begin = OutputRoom(kPairRoomBytes);
   char* out = begin;
   for (const Heading& heading : kHeadings) {
-    const char* result = Result(left->text, right->text, heading.operation);
-    const size_t headingBytes = std::strlen(heading.line);
-    std::memcpy(out, heading.line, headingBytes);
-    out += headingBytes;
-    const size_t resultBytes = std::strlen(result);
-    std::memcpy(out, result, resultBytes);
-    out += resultBytes;
+    std::memcpy(out, heading.line, kHeadingRoom);  // the padding is overwritten by the result
+    out += heading.length;
+    out += ResultInto(out, left->text, right->text, heading.operation);
     *out++ = '\n';
   }
   std::memcpy(out, kPromptLine, kPromptLineBytes);

@@ -1,6 +1,5 @@
 #include "ravur.h"
 
-#include "limb_number.h"
 #include "limbs.h"
 #include "words.h"
 
@@ -257,7 +256,7 @@ const LimbNumber* ParseLimbsOnce(const char* text, ParsedLimbs* slot) {
   // The comparison stops at the slot's terminator, so it never reads past a longer text's end.
   if (slot->isFilled && std::strcmp(slot->text, text) == 0) return &slot->number;
   const size_t length = strnlen(text, kMaxNumeralLength + 1);
-  ParseLimbNumber(text, &slot->number);
+  ParseLimbNumber(text, length, &slot->number);
   slot->isFilled = length <= static_cast<size_t>(kMaxNumeralLength);
   if (slot->isFilled) std::memcpy(slot->text, text, length + 1);
   return &slot->number;
@@ -278,9 +277,7 @@ LimbOperation LimbFormOf(const DxOperation operation) {
 
 // The four operations take the limb form from text to text, never a record;
 // any other operation is applied to records.
-const char* Result(const char* left, const char* right, const DxOperation operation) {
-  // Overwritten by the next call; never released, so never out of memory.
-  static char s_szRes[kLimbTextRoom];
+size_t ResultInto(char* buffer, const char* left, const char* right, const DxOperation operation) {
   const LimbOperation limbOperation = LimbFormOf(operation);
   if (limbOperation == nullptr) {
     // A driver passes each pair's numerals once per operation: each is parsed once.
@@ -288,14 +285,20 @@ const char* Result(const char* left, const char* right, const DxOperation operat
     static ParsedNumeral s_right;
     DxNumber answer;
     operation(ParseOnce(left, &s_left), ParseOnce(right, &s_right), &answer);
-    DxNumberToCharArr(s_szRes, &answer);
-    return s_szRes;
+    DxNumberToCharArr(buffer, &answer);
+    return std::strlen(buffer);
   }
   static ParsedLimbs s_leftLimbs;
   static ParsedLimbs s_rightLimbs;
   LimbNumber answer;
   limbOperation(ParseLimbsOnce(left, &s_leftLimbs), ParseLimbsOnce(right, &s_rightLimbs), &answer);
-  FormatLimbNumber(&answer, s_szRes);
+  return FormatLimbNumber(&answer, buffer);
+}
+
+const char* Result(const char* left, const char* right, const DxOperation operation) {
+  // Overwritten by the next call; never released, so never out of memory.
+  static char s_szRes[kResultRoom];
+  ResultInto(s_szRes, left, right, operation);
   return s_szRes;
 }
 

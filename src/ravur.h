@@ -120,6 +120,16 @@ void DxNumberToCharArr(char* buffer, const DxNumber* number);
 // integer and fraction digit the record has room for, and the point (the "0"
 // standing in for integer digits only appears when there are none).
 constexpr int32_t kLongestText = 1 + kIntCapacity + 1 + kFracCapacity + 1;
+// Bytes a buffer handed to ResultInto holds: the longest text and the few
+// bytes past its terminator that the writer may use, as it writes nine
+// digits at a time.
+constexpr int32_t kResultRoom = kLongestText + 9;
+// Parses both numerals, applies the operation and writes its text, the same
+// Result returns, zero-terminated, into buffer, which holds kResultRoom bytes
+// (those past the terminator may be overwritten); returns the text's length.
+// Shares Result's memory of the numerals parsed last, so it is not reentrant
+// either.
+size_t ResultInto(char* buffer, const char* left, const char* right, DxOperation operation);
 // Parses both numerals, applies the operation and returns its text. The text
 // belongs to the library and stays valid until the next call; it is never
 // nullptr (the library holds room for the longest text). Not reentrant.

@@ -185,6 +185,21 @@ TEST(Adapter, ResultKeepsOnlyTheLastText) {
   EXPECT_STREQ(Result("1", "2", DxAdd), "3");
 }
 
+// Any operation other than the four goes through the records; ResultInto
+// gives its text and the text's length.
+void RecordAdd(const DxNumber* left, const DxNumber* right, DxNumber* result) { DxAdd(left, right, result); }
+void RecordDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) { DxDivide(left, right, result); }
+
+TEST(Adapter, ResultIntoWritesAnyOperationsText) {
+  char buffer[ravur::kResultRoom];
+  EXPECT_EQ(ravur::ResultInto(buffer, "1.5", "-2", RecordAdd), 4u);
+  EXPECT_STREQ(buffer, "-0.5");
+  EXPECT_EQ(ravur::ResultInto(buffer, "-1", "0", RecordDivide), 10u);
+  EXPECT_STREQ(buffer, "-#INFINITE");
+  EXPECT_EQ(ravur::ResultInto(buffer, "-1", "0", DxDivide), 10u);
+  EXPECT_STREQ(buffer, "-#INFINITE");
+}
+
 TEST(Compare, OrdersBySignThenMagnitude) {
   const struct {
     const char* left;

@@ -22,7 +22,7 @@ namespace {
 using ravur::detail::kLimbDigits;
 using ravur::kMaxNumeralDigits, ravur::kIntCapacity, ravur::kFracCapacity, ravur::InitDxNumberToZero, ravur::AdjustBits, ravur::IsZero,
       ravur::CharArrToDxNumber, ravur::DxCompare, ravur::DxAdd, ravur::DxSubtract, ravur::MoveFloatPoint,
-      ravur::DxMultiply, ravur::DxDivide, ravur::DxNumberToCharArr, ravur::Result, ravur::DxOperation;
+      ravur::DxMultiply, ravur::DxDivide, ravur::DxNumberToCharArr, ravur::Result, ravur::ResultInto, ravur::DxOperation;
 
 constexpr int kRecords = 2000;
 
@@ -255,7 +255,8 @@ std::vector<std::string> EdgeNumerals() {
           "1" + nines, "." + nines + "9", "1.2.3", "--1", "1-", "abc", "1e5", "", " 1"};
 }
 
-// Result's text against the record operation's, through DxNumberToCharArr.
+// Result's text and ResultInto's against the record operation's, through
+// DxNumberToCharArr.
 ::testing::AssertionResult SameText(const std::string& left, const std::string& right, DxOperation operation) {
   ravur::DxNumber l;
   ravur::DxNumber r;
@@ -266,9 +267,11 @@ std::vector<std::string> EdgeNumerals() {
   char want[ravur::kLongestText];
   DxNumberToCharArr(want, &answer);
   const std::string got = Result(left.c_str(), right.c_str(), operation);
-  if (got == want) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "'" << left << "' '" << right << "': Result " << got << ", records "
-                                       << want;
+  char into[ravur::kResultRoom];
+  const size_t length = ResultInto(into, left.c_str(), right.c_str(), operation);
+  if (got == want && length == got.size() && into == got) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "'" << left << "' '" << right << "': Result " << got << ", ResultInto "
+                                       << into << " (" << length << " bytes), records " << want;
 }
 
 constexpr DxOperation kOperations[] = {DxAdd, DxSubtract, DxMultiply, DxDivide};
@@ -365,6 +368,14 @@ TEST(WordTwins, AgreeWithThePortableForms) {
     StoreBig(stored, word);
     ASSERT_EQ(LoadLittlePortable(stored), ReverseBytesPortable(word)) << i;
   }
+  // The eight digits in reading order are the digit bytes reversed, on
+  // every digit in every place and on random values.
+  std::uniform_int_distribution<uint32_t> eightDigits(0, 99999999);
+  for (int i = 0; i < kRecords + 80; ++i) {
+    const uint32_t value = i < 80 ? (i % 10) * kPowersOfTen[i / 10] : eightDigits(rng);
+    ASSERT_EQ(EightDigitBytesInOrder(value), ReverseBytesPortable(EightDigitBytes(value))) << value;
+  }
+  EXPECT_EQ(EightDigitBytesInOrder(12345678), Word{0x0807060504030201u});
   const unsigned char counting[kWordBytes] = {1, 2, 3, 4, 5, 6, 7, 8};
   EXPECT_EQ(LoadLittlePortable(counting), Word{0x0807060504030201u});
   EXPECT_EQ(HighestSetBytePortable(Word{0x0000010000000000u}), 5);
