@@ -218,45 +218,28 @@ void DxNumberToCharArr(char* buffer, const DxNumber* number) {
 
 namespace {
 
-// The record of the numeral parsed last on one side of Result, and its text
-// (terminator included) while isFilled.
+// The numeral parsed last on one side of ResultInto, in the form the
+// operation takes (a record, or limbs), and its text (terminator included)
+// while isFilled.
+template <typename Number>
 struct ParsedNumeral {
   char text[kMaxNumeralLength + 2];
   bool isFilled;
-  DxNumber number;
+  Number number;
 };
 
-// The record of text: the slot's own when the slot holds the same text,
-// parsed afresh otherwise. A text longer than any numeral is not kept.
-const DxNumber* ParseOnce(const char* text, ParsedNumeral* slot) {
+// Each form, parsed from a text of the given length.
+void ParseForm(const char* text, size_t /*length*/, DxNumber* number) { CharArrToDxNumber(text, number); }
+void ParseForm(const char* text, const size_t length, LimbNumber* number) { ParseLimbNumber(text, length, number); }
+
+// The form of text: the slot's own when the slot holds the same text, parsed
+// afresh otherwise. A text longer than any numeral is not kept.
+template <typename Number>
+const Number* ParseOnce(const char* text, ParsedNumeral<Number>* slot) {
   // The comparison stops at the slot's terminator, so it never reads past a longer text's end.
   if (slot->isFilled && std::strcmp(slot->text, text) == 0) return &slot->number;
   const size_t length = strnlen(text, kMaxNumeralLength + 1);
-  CharArrToDxNumber(text, &slot->number);
-  slot->isFilled = length <= static_cast<size_t>(kMaxNumeralLength);
-  if (slot->isFilled) std::memcpy(slot->text, text, length + 1);
-  return &slot->number;
-}
-
-}  // namespace
-
-namespace {
-
-// The limb form of the numeral parsed last on one side of Result, and its
-// text (terminator included) while isFilled.
-struct ParsedLimbs {
-  char text[kMaxNumeralLength + 2];
-  bool isFilled;
-  LimbNumber number;
-};
-
-// The limb form of text: the slot's own when the slot holds the same text,
-// parsed afresh otherwise. A text longer than any numeral is not kept.
-const LimbNumber* ParseLimbsOnce(const char* text, ParsedLimbs* slot) {
-  // The comparison stops at the slot's terminator, so it never reads past a longer text's end.
-  if (slot->isFilled && std::strcmp(slot->text, text) == 0) return &slot->number;
-  const size_t length = strnlen(text, kMaxNumeralLength + 1);
-  ParseLimbNumber(text, length, &slot->number);
+  ParseForm(text, length, &slot->number);
   slot->isFilled = length <= static_cast<size_t>(kMaxNumeralLength);
   if (slot->isFilled) std::memcpy(slot->text, text, length + 1);
   return &slot->number;
@@ -281,17 +264,17 @@ size_t ResultInto(char* buffer, const char* left, const char* right, const DxOpe
   const LimbOperation limbOperation = LimbFormOf(operation);
   if (limbOperation == nullptr) {
     // A driver passes each pair's numerals once per operation: each is parsed once.
-    static ParsedNumeral s_left;
-    static ParsedNumeral s_right;
+    static ParsedNumeral<DxNumber> s_left;
+    static ParsedNumeral<DxNumber> s_right;
     DxNumber answer;
     operation(ParseOnce(left, &s_left), ParseOnce(right, &s_right), &answer);
     DxNumberToCharArr(buffer, &answer);
     return std::strlen(buffer);
   }
-  static ParsedLimbs s_leftLimbs;
-  static ParsedLimbs s_rightLimbs;
+  static ParsedNumeral<LimbNumber> s_leftLimbs;
+  static ParsedNumeral<LimbNumber> s_rightLimbs;
   LimbNumber answer;
-  limbOperation(ParseLimbsOnce(left, &s_leftLimbs), ParseLimbsOnce(right, &s_rightLimbs), &answer);
+  limbOperation(ParseOnce(left, &s_leftLimbs), ParseOnce(right, &s_rightLimbs), &answer);
   return FormatLimbNumber(&answer, buffer);
 }
 

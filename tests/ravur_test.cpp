@@ -160,7 +160,8 @@ TEST(Adapter, ResultKeepsOnlyTheLastText) {
   ASSERT_NE(second, nullptr);
   EXPECT_STREQ(second, "-1");
   // The same buffer holding the next pair's numerals, shorter, longer, then
-  // the same text again and a text only its terminator tells apart.
+  // the same text again and a text only its terminator tells apart (a longer
+  // text after a shorter one that was its beginning, too).
   char left[8] = "12";
   char right[8] = "-3";
   const struct {
@@ -169,7 +170,8 @@ TEST(Adapter, ResultKeepsOnlyTheLastText) {
     DxOperation operation;
     const char* want;
   } steps[] = {
-      {"12", "-3", DxMultiply, "-36"}, {"1", "-3", DxMultiply, "-3"}, {"1.5", "-3", DxAdd, "-1.5"},
+      {"12", "-3", DxMultiply, "-36"}, {"1", "-3", DxMultiply, "-3"}, {"12", "-3", DxMultiply, "-36"},
+      {"1", "-3", DxMultiply, "-3"},   {"1.5", "-3", DxAdd, "-1.5"},
       {"1.5", "-3", DxSubtract, "4.5"}, {"1.5", "-30", DxDivide, "-0.05"}, {"1.5", "-3", DxDivide, "-0.5"},
   };
   for (const auto& step : steps) {
