@@ -30,8 +30,13 @@ int8_t FracDigitAt(const DxNumber* number, const int32_t k) {
 // digits do not fit the record: the cleared record, infinite, with the sign.
 void MakeInfiniteResult(DxNumber* result, const bool isNegative) {
   InitDxNumberToZero(result);
-  result->isInfinite = 1;
   result->isNegative = isNegative ? 1 : 0;
+  MakeInfinite(result);
+}
+
+// True when either operand is infinite: every operation answers that first.
+bool EitherInfinite(const DxNumber* left, const DxNumber* right) {
+  return (left->isInfinite | right->isInfinite) != 0;
 }
 
 
@@ -314,8 +319,8 @@ int32_t CompareMagnitudes(const DxNumber* left, const DxNumber* right) {
 // records of one sign are equal.
 int32_t DxCompare(const DxNumber* left, const DxNumber* right) {
   if (left->isNegative != right->isNegative) return left->isNegative ? -1 : 1;
-  const int32_t magnitude = (left->isInfinite | right->isInfinite) != 0 ? left->isInfinite - right->isInfinite
-                                                                         : CompareMagnitudes(left, right);
+  const int32_t magnitude =
+      EitherInfinite(left, right) ? left->isInfinite - right->isInfinite : CompareMagnitudes(left, right);
   return left->isNegative ? -magnitude : magnitude;
 }
 
@@ -455,7 +460,7 @@ void SubtractWithLeftSign(const DxNumber* left, const DxNumber* right, DxNumber*
 }  // namespace
 
 void DxAdd(const DxNumber* left, const DxNumber* right, DxNumber* result) {
-  if ((left->isInfinite | right->isInfinite) != 0) {
+  if (EitherInfinite(left, right)) {
     MakeInfiniteResult(result, (left->isInfinite ? left : right)->isNegative != 0);
     return;
   }
@@ -468,7 +473,7 @@ void DxAdd(const DxNumber* left, const DxNumber* right, DxNumber* result) {
 }
 
 void DxSubtract(const DxNumber* left, const DxNumber* right, DxNumber* result) {
-  if ((left->isInfinite | right->isInfinite) != 0) {
+  if (EitherInfinite(left, right)) {
     MakeInfiniteResult(result, left->isInfinite ? left->isNegative != 0 : right->isNegative == 0);
     return;
   }
@@ -518,11 +523,7 @@ void MoveFloatPoint(DxNumber* number, const int32_t requested) {
   constexpr int32_t kLongestShift = kIntCapacity + kFracCapacity;
   const int32_t places = std::clamp(requested, -kLongestShift, kLongestShift);
   if (places > 0 && places + number->intCount > kIntCapacity && IntDigitsMovedLeft(number, places) > kIntCapacity) {
-    std::memset(number->intDigits, 0, static_cast<size_t>(number->intCount));
-    std::memset(number->fracDigits, 0, static_cast<size_t>(number->fracCount));
-    number->intCount = 0;
-    number->fracCount = 0;
-    number->isInfinite = 1;
+    MakeInfiniteResult(number, number->isNegative != 0);
     return;
   }
   if (places != 0) {
@@ -651,7 +652,7 @@ void PlaceDigits(const Limb* limbs, int32_t digitCount, const int32_t places, Dx
 // length - 1 + left form length >= 1), else 0.
 
 void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
-  if ((left->isInfinite | right->isInfinite) != 0) {
+  if (EitherInfinite(left, right)) {
     MakeInfiniteResult(result, left->isNegative != right->isNegative);
     return;
   }
@@ -697,7 +698,7 @@ void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
 // because A' / B' < 10.
 
 void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
-  if ((left->isInfinite | right->isInfinite) != 0) {
+  if (EitherInfinite(left, right)) {
     MakeInfiniteResult(result, left->isNegative != right->isNegative);
     return;
   }
