@@ -105,13 +105,24 @@ void Resume(const Editor* editor) {
   el_set(editor->line, EL_REFRESH);
 }
 
-// Stops calc alone, with the terminal in its ordinary modes meanwhile.
+bool StartedIgnored(const Editor* editor, const int signal) {
+  for (size_t i = 0; i < kCaughtCount; ++i) {
+    if (kCaught[i] == signal) return editor->previous[i].sa_handler == SIG_IGN;
+  }
+  return false;
+}
+
+// Stops calc alone, with the terminal in its ordinary modes meanwhile. The
+// SIGCONT that continues calc is noted like any other and resumes the editor
+// once; resuming here as well would pass the terminal through its ordinary
+// modes again after the line is redrawn. Only when calc was started with
+// SIGCONT ignored does nothing else resume it.
 void Stop(const Editor* editor) {
   el_set(editor->line, EL_PREP_TERM, 0);
   SetDisposition(SIGTSTP, SIG_DFL);
   raise(SIGTSTP);
   SetDisposition(SIGTSTP, NoteSignal);
-  Resume(editor);
+  if (StartedIgnored(editor, SIGCONT)) Resume(editor);
 }
 
 // Ctrl-C (SIGINT) throws the line being typed away, as interactive shells

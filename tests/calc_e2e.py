@@ -495,22 +495,29 @@ class Interactive(unittest.TestCase):
     def test_ctrl_z_stops_calc_and_fg_resumes_editing(self):
         """Ctrl-Z stops calc alone; while it is stopped its shell puts the
         terminal back in its ordinary modes, and at fg calc takes the
-        editor's modes again and redraws the line from its start: Left then
-        edits the line typed before."""
-        with self.terminal(subprocess.PIPE, parent=SHELL, preexec_fn=controlling_terminal) as (child, master, _):
-            calc = int(read_line(child.stderr.fileno()))
-            self.assertEqual(read_line(child.stdout.fileno()), PROMPT.encode())
-            self.type_keys(calc, master, b"12", b"12")
-            self.type_keys(calc, master, b"\x1a", b"")
-            self.assertEqual(read_line(child.stdout.fileno()), b"stopped ordinary\n")  # calc stopped with them
-            # After fg: the line redrawn from the start of the cursor's line.
-            self.assertTrue(read_for(master, 1)[0] == b"\r")
-            self.assertFalse(termios.tcgetattr(master)[3] & termios.ICANON)  # the editor's modes again
-            self.type_keys(calc, master, b"\x1b[D\x1b[D3\x14 4\r", b"\r\n")  # Left, Left, 3, ^T (end), space, 4
-            results = block(*numerals.expected("312", "4"))
-            self.assertEqual(read_for(child.stdout.fileno(), len(results), [master])[0].decode(), results)
-            self.type_keys(calc, master, b"\x04", b"")
-            self.assertEqual((child.wait(WAIT), child.stdout.read()), (0, b"after 0\n"))
+        editor's modes again and redraws the line once from its start: Left
+        then edits the line typed before. Likewise when calc was started with
+        SIGCONT ignored."""
+        def sigcont_ignored():
+            controlling_terminal()
+            signal.signal(signal.SIGCONT, signal.SIG_IGN)
+        for start in (controlling_terminal, sigcont_ignored):
+            with self.subTest(start.__name__), \
+                    self.terminal(subprocess.PIPE, parent=SHELL, preexec_fn=start) as (child, master, _):
+                calc = int(read_line(child.stderr.fileno()))
+                self.assertEqual(read_line(child.stdout.fileno()), PROMPT.encode())
+                self.type_keys(calc, master, b"12", b"12")
+                self.type_keys(calc, master, b"\x1a", b"")
+                self.assertEqual(read_line(child.stdout.fileno()), b"stopped ordinary\n")  # calc stopped with them
+                # After fg: the line redrawn once, from the start of the cursor's line.
+                self.assertEqual(read_for(master, 3)[0], b"\r12")
+                self.assertEqual(select.select([master], [], [], 0.2)[0], [])
+                self.assertFalse(termios.tcgetattr(master)[3] & termios.ICANON)  # the editor's modes again
+                self.type_keys(calc, master, b"\x1b[D\x1b[D3\x14 4\r", b"\r\n")  # Left, Left, 3, ^T (end), space, 4
+                results = block(*numerals.expected("312", "4"))
+                self.assertEqual(read_for(child.stdout.fileno(), len(results), [master])[0].decode(), results)
+                self.type_keys(calc, master, b"\x04", b"")
+                self.assertEqual((child.wait(WAIT), child.stdout.read()), (0, b"after 0\n"))
 
     @with_editor
     def test_editor_that_cannot_start_leaves_the_terminal_as_it_is(self):
