@@ -619,41 +619,50 @@ Word LowEightChars(const Limb limb, Limb* top) {
   return EightDigitBytesInOrder(limb - *top * kPowersOfTen[kEightDigits]) + '0' * kEveryByte;
 }
 
-// The characters of 00 to 99, two a number.
-struct DigitPairs {
-  char chars[200];
+// The characters of 000 to 999, three a number in four bytes (the fourth
+// one '0'), so that one whole-word move writes a group.
+constexpr int32_t kGroupDigits = 3;
+constexpr int32_t kGroupBytes = 4;
+constexpr Limb kGroupScale = 1000;
+struct DigitGroups {
+  char chars[kGroupScale * kGroupBytes];
 };
-constexpr DigitPairs MakeDigitPairs() {
-  DigitPairs pairs{};
-  for (int32_t n = 0; n < 100; ++n) {
-    pairs.chars[2 * n] = static_cast<char>('0' + n / 10);
-    pairs.chars[2 * n + 1] = static_cast<char>('0' + n % 10);
+constexpr DigitGroups MakeDigitGroups() {
+  DigitGroups groups{};
+  for (Limb n = 0; n < kGroupScale; ++n) {
+    groups.chars[kGroupBytes * n] = static_cast<char>('0' + n / 100);
+    groups.chars[kGroupBytes * n + 1] = static_cast<char>('0' + n / 10 % 10);
+    groups.chars[kGroupBytes * n + 2] = static_cast<char>('0' + n % 10);
+    groups.chars[kGroupBytes * n + 3] = '0';
   }
-  return pairs;
+  return groups;
 }
-constexpr DigitPairs kDigitPairs = MakeDigitPairs();
+constexpr DigitGroups kDigitGroups = MakeDigitGroups();
 
-// limb / 10^8 in fixed point: kPairShift fraction bits, scaled by
-// kScaleToTop = ceil(2^57 / 10^8).
-constexpr int32_t kPairShift = 57;
-constexpr Wide kFractionMask = (Wide{1} << kPairShift) - 1;
-constexpr Wide kScaleToTop = ((Wide{1} << kPairShift) + kPowersOfTen[kEightDigits] - 1) / kPowersOfTen[kEightDigits];
+// limb / 10^6 in fixed point: kGroupShift fraction bits, scaled by
+// kScaleToTop = ceil(2^54 / 10^6).
+constexpr int32_t kGroupShift = 54;
+constexpr Wide kFractionMask = (Wide{1} << kGroupShift) - 1;
+constexpr Limb kTopGroupWeight = 1000000;
+constexpr Wide kScaleToTop = ((Wide{1} << kGroupShift) + kTopGroupWeight - 1) / kTopGroupWeight;
+static_assert(kScaleToTop <= UINT64_MAX / (kLimbBase - 1) && kFractionMask <= UINT64_MAX / kGroupScale,
+              "the fixed-point steps stay within 64 bits");
 
-// Writes the nine digits of a limb, leading zeros included, by fixed-point
-// scaling: t = limb x kScaleToTop is limb / 10^8 with the top digit above
-// bit 57, and each multiplication of the fraction bits by 100 brings the next
-// two digits above it. t exceeds the exact limb x 2^57 / 10^8 by less than
-// limb < 10^9, an excess 100^k x 10^9 after k pairs, while the exact value
-// lies at least 100^k x 2^57 / 10^8 > 1.4 x 100^k x 10^9 below the next
-// digit step: no digit comes out too high. Every product stays below 2^64.
+// Writes the nine digits of a limb, leading zeros included, three at a time
+// by fixed-point scaling: t = limb x kScaleToTop is limb / 10^6 with the top group above bit 54, and
+// each multiplication of the fraction bits by 1000 brings the next group above
+// it. t exceeds the exact limb x 2^54 / 10^6 by less than limb < 10^9, an
+// excess 1000^k x 10^9 after k groups, while the exact value lies at least
+// 1000^k x 2^54 / 10^6 > 1.8 x 1000^k x 10^10 below the next group's step:
+// no group comes out too high. Each group's move writes one byte past it,
+// which the next group (or what follows the limb) overwrites.
 char* WriteNineDigits(const Limb limb, char* out) {
-  constexpr Wide kPairScale = 100;
   Wide t = limb * kScaleToTop;
-  out[0] = static_cast<char>('0' + (t >> kPairShift));
-  for (int32_t k = 1; k < kLimbDigits; k += 2) {
-    t = (t & kFractionMask) * kPairScale;
-    std::memcpy(out + k, kDigitPairs.chars + 2 * (t >> kPairShift), 2);
-  }
+  std::memcpy(out, kDigitGroups.chars + kGroupBytes * (t >> kGroupShift), kGroupBytes);
+  t = (t & kFractionMask) * kGroupScale;
+  std::memcpy(out + kGroupDigits, kDigitGroups.chars + kGroupBytes * (t >> kGroupShift), kGroupBytes);
+  t = (t & kFractionMask) * kGroupScale;
+  std::memcpy(out + 2 * kGroupDigits, kDigitGroups.chars + kGroupBytes * (t >> kGroupShift), kGroupBytes);
   return out + kLimbDigits;
 }
 
