@@ -612,13 +612,6 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
 
 namespace {
 
-// The digits of a limb below its top one as characters in reading order (a
-// little-endian store writes them as read); top gets the top digit.
-Word LowEightChars(const Limb limb, Limb* top) {
-  *top = limb / kPowersOfTen[kEightDigits];
-  return EightDigitBytesInOrder(limb - *top * kPowersOfTen[kEightDigits]) + '0' * kEveryByte;
-}
-
 // The characters of 000 to 999, three a number in four bytes (the fourth
 // one '0'), so that one whole-word move writes a group.
 constexpr int32_t kGroupDigits = 3;
@@ -672,28 +665,29 @@ char* WriteLimbs(const Limb* limbs, const int32_t from, const int32_t to, char* 
   return out;
 }
 
-// Writes a non-zero limb without its leading zeros: below 10^8, the eight
-// characters shifted down past the leading '0's (the lowest bytes), stored
-// whole (the bytes after the digits are overwritten by what follows or by the
-// terminator).
+// The eight '0' characters of a word.
+constexpr Word kZeroChars = '0' * kEveryByte;
+
+// Writes a non-zero limb without its leading zeros: its nine digits written
+// aside, then moved from the first one that is not '0' (among the first eight;
+// the ninth, when they are all '0').
 char* WriteLeadingLimb(const Limb limb, char* out) {
   if (limb >= kPowersOfTen[kEightDigits]) return WriteNineDigits(limb, out);
-  Limb top;
-  const Word chars = LowEightChars(limb, &top);
-  const int32_t zeros = LowestSetByte(chars - '0' * kEveryByte);
-  StoreLittle(out, chars >> (kByteBits * zeros));
-  return out + (kWordBytes - zeros);
+  char aside[2 * kWordBytes];
+  WriteNineDigits(limb, aside);
+  const Word leading = LoadLittle(aside) ^ kZeroChars;
+  const int32_t zeros = leading == 0 ? kWordBytes : LowestSetByte(leading);
+  std::memcpy(out, aside + zeros, kLimbDigits);
+  return out + (kLimbDigits - zeros);
 }
 
-// Writes the nine digits of a non-zero limb without its trailing zeros (the
-// highest bytes of the lower eight).
+// Writes the nine digits of a non-zero limb without its trailing zeros: all
+// nine, ended after the last one among the lower eight that is not '0' (after
+// the top one, when they are all '0').
 char* WriteTrailingLimb(const Limb limb, char* out) {
-  Limb top;
-  const Word chars = LowEightChars(limb, &top);
-  StoreLittle(out + 1, chars);
-  out[0] = static_cast<char>('0' + top);
-  const Word digits = chars - '0' * kEveryByte;
-  return out + (digits == 0 ? 1 : HighestSetByte(digits) + 2);
+  WriteNineDigits(limb, out);
+  const Word lower = LoadLittle(out + 1) ^ kZeroChars;
+  return out + (lower == 0 ? 1 : HighestSetByte(lower) + 2);
 }
 
 }  // namespace

@@ -122,19 +122,6 @@ inline Word EightDigitBytes(const uint32_t value) {
   return (word - quotient * 10) | (quotient << 8);
 }
 
-// The same eight digits in reading order: the most significant in the lowest
-// byte, so that a little-endian store writes them as text is read. The same
-// lane splits, each quotient kept in the lower lane and each remainder moved
-// to the upper one.
-inline Word EightDigitBytesInOrder(const uint32_t value) {
-  const uint32_t high = value / 10000;
-  Word word = high | (static_cast<Word>(value - high * 10000) << 32);
-  Word quotient = ((word * 10486) >> 20) & 0x0000007F0000007Fu;
-  word = quotient | ((word - quotient * 100) << 16);
-  quotient = ((word * 103) >> 10) & 0x000F000F000F000Fu;
-  return quotient | ((word - quotient * 10) << 8);
-}
-
 // The first byte in [from, end) that is not an ASCII digit, or end; eight
 // bytes a word. A byte's top bit is set in word + (0x80 - ':') when it is
 // ':' to 0xB9, and in word - '0' when it is below '0' or 0xB0 and above: one
