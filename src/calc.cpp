@@ -21,7 +21,7 @@ namespace {
 using ravur::kMaxNumeralDigits, ravur::kMaxNumeralLength, ravur::kLongestText, ravur::kResultRoom,
       ravur::DxOperation,
       ravur::DxAdd, ravur::DxSubtract, ravur::DxMultiply, ravur::DxDivide, ravur::ResultInto,
-      ravur::NumeralStatus, ravur::NumeralScan, ravur::StartNumeralScan, ravur::ScanNumeralText,
+      ravur::NumeralStatus, ravur::NumeralScan, ravur::StartNumeralScan, ravur::ScanNumeralPrefix, ravur::ScanNumeralText,
       ravur::NumeralScanStatus;
 
 constexpr char kProgram[] = "calc";
@@ -100,11 +100,22 @@ const char* FindSeparator(const char* from, const char* end) {
   return from;
 }
 
-// Scans and keeps the token's bytes in [begin, stop), a piece of the input
-// buffer.
-void TakePiece(Token* token, const char* begin, const char* stop) {
+// The end of the token's bytes in [begin, end), a piece of the input buffer,
+// judged on the way: the scan takes the bytes a numeral may go on with, and
+// the first byte it cannot take either ends the token (a separator) or
+// refuses it, after which the rest of the token is only passed over.
+const char* ScanPiece(Token* token, const char* begin, const char* end) {
+  const char* stop = begin + ScanNumeralPrefix(&token->scan, begin, static_cast<size_t>(end - begin));
+  if (stop != end && !IsSeparator(*stop)) {
+    ScanNumeralText(&token->scan, stop, 1);  // refused by this byte
+    stop = FindSeparator(stop, end);
+  }
+  return stop;
+}
+
+// Keeps the token's bytes in [begin, stop), as far as the kept room goes.
+void KeepPiece(Token* token, const char* begin, const char* stop) {
   const auto count = static_cast<size_t>(stop - begin);
-  ScanNumeralText(&token->scan, begin, count);
   if (token->length < kKeptTokenBytes) {
     std::memcpy(token->text + token->length, begin, std::min(count, kKeptTokenBytes - token->length));
   }
@@ -119,8 +130,8 @@ bool ReadToken(Input* in, Token* token) {
   token->length = 0;
   StartNumeralScan(&token->scan);
   do {
-    const char* stop = FindSeparator(in->next, in->end);
-    TakePiece(token, in->next, stop);
+    const char* stop = ScanPiece(token, in->next, in->end);
+    KeepPiece(token, in->next, stop);
     in->next = stop;
   } while (in->next == in->end && FillInput(in));
   token->text[std::min(token->length, kKeptTokenBytes)] = '\0';

@@ -121,17 +121,14 @@ void CountDigits(int32_t* count, const size_t run) {
 
 // Where a byte that is not a digit takes the scan: a sign only in front, one
 // point, nothing else.
-void ScanNonDigit(NumeralScan* scan, const char c) {
-  switch (scan->part) {
+NumeralPart PartAfter(const uint8_t part, const char c) {
+  switch (part) {
     case kSignPart:
-      scan->part = c == '-' || c == '+' ? kIntPart : c == '.' ? kFracPart : kRefused;
-      return;
+      return c == '-' || c == '+' ? kIntPart : c == '.' ? kFracPart : kRefused;
     case kIntPart:
-      scan->part = c == '.' ? kFracPart : kRefused;
-      return;
+      return c == '.' ? kFracPart : kRefused;
     default:
-      scan->part = kRefused;
-      return;
+      return kRefused;
   }
 }
 
@@ -139,7 +136,7 @@ void ScanNonDigit(NumeralScan* scan, const char c) {
 
 // Digits are taken a run at a time, counted on the side of the point the scan
 // is on; a run in front of any sign or point begins the integer digits.
-void ScanNumeralText(NumeralScan* scan, const char* text, const size_t length) {
+size_t ScanNumeralPrefix(NumeralScan* scan, const char* text, const size_t length) {
   const char* c = text;
   const char* const end = text + length;
   while (c != end && scan->part != kRefused) {
@@ -149,8 +146,17 @@ void ScanNumeralText(NumeralScan* scan, const char* text, const size_t length) {
       CountDigits(scan->part == kFracPart ? &scan->fracDigits : &scan->intDigits, static_cast<size_t>(run - c));
       c = run;
     }
-    if (c != end) ScanNonDigit(scan, *c++);
+    if (c == end) break;
+    const NumeralPart next = PartAfter(scan->part, *c);
+    if (next == kRefused) break;
+    scan->part = next;
+    ++c;
   }
+  return static_cast<size_t>(c - text);
+}
+
+void ScanNumeralText(NumeralScan* scan, const char* text, const size_t length) {
+  if (ScanNumeralPrefix(scan, text, length) != length) scan->part = kRefused;
 }
 
 NumeralStatus CheckNumeral(const char* text, const size_t length) {

@@ -100,6 +100,10 @@ void StartNumeralScan(NumeralScan* scan);
 // Takes the next `length` bytes of the token: a token that arrives in pieces
 // is judged piece by piece.
 void ScanNumeralText(NumeralScan* scan, const char* text, size_t length);
+// Takes the bytes of text[0..length) up to the first one that would refuse
+// the numeral (none, once it is refused), and returns their count: a reader
+// that meets the token's end there has judged the whole token in one pass.
+size_t ScanNumeralPrefix(NumeralScan* scan, const char* text, size_t length);
 NumeralStatus NumeralScanStatus(const NumeralScan* scan);
 // The whole check on a text of `length` bytes (a NUL byte is refused like any
 // other non-digit).
