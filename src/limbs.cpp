@@ -174,22 +174,35 @@ Limb MultiplyByLimb(Limb* limbs, const int32_t count, const Limb factor) {
   return static_cast<Limb>(carry);
 }
 
-// Step D3: the estimate of the quotient limb of the window u[0..n] over v,
-// from the window's top two limbs and v's top limb, lowered while v's top
-// two limbs show it too high, that is while it exceeds the window's top three
-// limbs over them. It is then never too low, and at most one too high (v's
-// top limb being at least half the radix). It may start at the radix or one
-// above, which the 64-bit products hold; once rest reaches the radix the test
-// fails, so it is lowered at most twice.
-Wide EstimateQuotientLimb(const Limb* window, const Limb* v, const int32_t n) {
-  const Wide top = static_cast<Wide>(window[n]) * kLimbBase + window[n - 1];
-  Wide estimate = top / v[n - 1];
-  Wide rest = top - estimate * v[n - 1];
-  while (estimate * v[n - 2] > rest * kLimbBase + window[n - 2]) {
-    --estimate;
-    rest += v[n - 1];
-  }
-  return estimate;
+// Step D3 of Algorithm D, its estimate taken in floating point from the top
+// limbs, so that D1's scaling is not needed. With m = min(n, kEstimateLimbs)
+// top limbs of v read as V and the window's top m + 1 limbs as W' (both of
+// weight B^(n-m), B = kLimbBase), the quotient limb q = floor(W / v)
+// satisfies q <= W / v < (W' + 1) / V, and (W' + 1) / V exceeds W / v by less
+// than (W' + V + 1) / V^2 < (B + 2) / V, which is below 10^-8 for m = 3
+// (V >= B^2); when m = n it is 1 / v, below 10^-8 too (v >= B). In doubles,
+// (W' + 1) x (1 / V) is off by a relative 2^-48 at most (a dozen roundings),
+// below 10^-5 for a value below 2B. With kEstimateMargin added, the floor is
+// therefore never below q and at most q + 1: D6's one add-back corrects it,
+// as after Knuth's own estimate. q is below B, so the estimate is at most B.
+constexpr int32_t kEstimateLimbs = 3;
+constexpr double kEstimateMargin = 1.0 / 1024;
+
+// A limb as a double; below 2^31, it converts as a signed 32-bit value, the
+// conversion every target has as one step.
+double LimbValue(const Limb limb) { return static_cast<double>(static_cast<int32_t>(limb)); }
+
+// limbs[top], limbs[top - 1], ... limbs[top - count + 1] read as one number.
+double TopLimbsValue(const Limb* limbs, const int32_t top, const int32_t count) {
+  double value = 0;
+  for (int32_t k = 0; k < count; ++k) value = value * kLimbBase + LimbValue(limbs[top - k]);
+  return value;
+}
+
+template <int32_t kM>
+Wide EstimateQuotientLimb(const Limb* window, const int32_t n, const double inverse) {
+  const double top = TopLimbsValue(window, n, kM + 1) + 1;
+  return static_cast<Wide>(static_cast<int64_t>(top * inverse + kEstimateMargin));
 }
 
 // Step D4: window[0..n] -= estimate x v; true when that went below zero.
@@ -235,23 +248,21 @@ void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCo
     return;
   }
 #endif
-  // Step D1: scale both by the factor that brings v's top limb to at least
-  // kLimbBase / 2 (the quotient does not change), so that each estimate
-  // below starts at most two too high and is lowered at most twice.
-  const Limb factor = kLimbBase / (v[vCount - 1] + 1);
-  Limb divisor[kFormLimbs];
-  std::copy_n(v, vCount, divisor);
-  MultiplyByLimb(divisor, vCount, factor);
-  int32_t low = 0;  // u's limbs below low are zero, and stay so below each window
+  // Steps D2 to D7, one quotient limb per window from the top, without D1's
+  // scaling: the estimate above needs none. u's limbs below low are zero, and
+  // stay so below each window.
+  int32_t low = 0;
   while (low < uCount && u[low] == 0) ++low;
-  u[uCount] = MultiplyByLimb(u + low, uCount - low, factor);
-  // Steps D2 to D7: one quotient limb per window, from the top.
+  u[uCount] = 0;
+  const bool isShort = vCount < kEstimateLimbs;
+  const double inverse = 1 / TopLimbsValue(v, vCount - 1, isShort ? vCount : kEstimateLimbs);
   for (int32_t j = uCount - vCount; j >= 0; --j) {
     Limb* window = u + j;
-    Wide estimate = EstimateQuotientLimb(window, divisor, vCount);
-    if (SubtractMultiple(window, divisor, vCount, estimate)) {
+    Wide estimate = isShort ? EstimateQuotientLimb<kEstimateLimbs - 1>(window, vCount, inverse)
+                            : EstimateQuotientLimb<kEstimateLimbs>(window, vCount, inverse);
+    if (SubtractMultiple(window, v, vCount, estimate)) {
       --estimate;
-      AddBack(window, divisor, vCount);
+      AddBack(window, v, vCount);
     }
     quotient[j] = static_cast<Limb>(estimate);
     // A zero remainder with nothing but zeros below it: the quotient is exact.
