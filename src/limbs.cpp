@@ -624,7 +624,8 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
 namespace {
 
 // The characters of 000 to 999, three a number in four bytes (the fourth
-// one '0'), so that one whole-word move writes a group.
+// one, written past the group and always overwritten, is 0), so that one
+// whole-word move writes a group.
 constexpr int32_t kGroupDigits = 3;
 constexpr int32_t kGroupBytes = 4;
 constexpr Limb kGroupScale = 1000;
@@ -637,7 +638,6 @@ constexpr DigitGroups MakeDigitGroups() {
     groups.chars[kGroupBytes * n] = static_cast<char>('0' + n / 100);
     groups.chars[kGroupBytes * n + 1] = static_cast<char>('0' + n / 10 % 10);
     groups.chars[kGroupBytes * n + 2] = static_cast<char>('0' + n % 10);
-    groups.chars[kGroupBytes * n + 3] = '0';
   }
   return groups;
 }
@@ -684,7 +684,7 @@ constexpr Word kZeroChars = '0' * kEveryByte;
 // the ninth, when they are all '0').
 char* WriteLeadingLimb(const Limb limb, char* out) {
   if (limb >= kPowersOfTen[kEightDigits]) return WriteNineDigits(limb, out);
-  char aside[2 * kWordBytes];
+  char aside[2 * kWordBytes] = {};
   WriteNineDigits(limb, aside);
   const Word leading = LoadLittle(aside) ^ kZeroChars;
   const int32_t zeros = leading == 0 ? kWordBytes : LowestSetByte(leading);
