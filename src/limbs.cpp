@@ -201,8 +201,10 @@ double TopLimbsValue(const Limb* limbs, const int32_t top, const int32_t count) 
 
 template <int32_t kM>
 Wide EstimateQuotientLimb(const Limb* window, const int32_t n, const double inverse) {
-  const double top = TopLimbsValue(window, n, kM + 1) + 1;
-  return static_cast<Wide>(static_cast<int64_t>(top * inverse + kEstimateMargin));
+  double top = LimbValue(window[n]) * kLimbBase + LimbValue(window[n - 1]);
+  top = top * kLimbBase + LimbValue(window[n - 2]);
+  if (kM == 3) top = top * kLimbBase + LimbValue(window[n - 3]);
+  return static_cast<Wide>(static_cast<int64_t>((top + 1) * inverse + kEstimateMargin));
 }
 
 // Step D4: window[0..n] -= estimate x v; true when that went below zero.
