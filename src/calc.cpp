@@ -21,7 +21,8 @@ namespace {
 using ravur::kMaxNumeralDigits, ravur::kMaxNumeralLength, ravur::kLongestText, ravur::kResultRoom,
       ravur::DxOperation,
       ravur::DxAdd, ravur::DxSubtract, ravur::DxMultiply, ravur::DxDivide, ravur::ResultInto,
-      ravur::NumeralStatus, ravur::NumeralScan, ravur::StartNumeralScan, ravur::ScanNumeralPrefix, ravur::ScanNumeralText,
+      ravur::NumeralStatus, ravur::NumeralScan, ravur::StartNumeralScan, ravur::ScanNumeralPrefix,
+      ravur::ScanNumeralText,
       ravur::NumeralScanStatus;
 
 constexpr char kProgram[] = "calc";

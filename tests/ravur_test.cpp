@@ -2,8 +2,10 @@
 // replayed with operands swapped or as the inverse operation.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ravur.h"
@@ -12,7 +14,8 @@ namespace {
 
 using ravur::kMaxNumeralDigits, ravur::kMaxNumeralLength, ravur::kQuotientDigits, ravur::DxNumber,
       ravur::DxOperation, ravur::InitDxNumberToZero, ravur::AdjustBits, ravur::IsZero, ravur::MakeInfinite,
-      ravur::NumeralStatus, ravur::CheckNumeral, ravur::CharArrToDxNumber, ravur::CharArrLenByDxNumber,
+      ravur::NumeralStatus, ravur::CheckNumeral, ravur::NumeralScan, ravur::StartNumeralScan,
+      ravur::ScanNumeralPrefix, ravur::CharArrToDxNumber, ravur::CharArrLenByDxNumber,
       ravur::DxNumberToCharArr, ravur::Result, ravur::DxCompare, ravur::DxAdd, ravur::DxSubtract,
       ravur::MoveFloatPoint, ravur::DxMultiply, ravur::DxDivide;
 
@@ -118,22 +121,29 @@ TEST(TextForm, ParsedNumeralsPrintNormalised) {
   EXPECT_EQ(Text(zero), "-0");
 }
 
+// Each form's class, and where the scan that stops at the first refusing
+// byte stops (kWhole: it takes the whole text).
 TEST(TextForm, CheckNumeralClassifiesEveryForm) {
   const std::string side(kMaxNumeralDigits, '9');
   const std::string over(kMaxNumeralDigits + 1, '1');
-  const std::pair<std::string, NumeralStatus> cases[] = {
-      {"0", NumeralStatus::kAccepted},          {"-.", NumeralStatus::kAccepted},
-      {"", NumeralStatus::kAccepted},           {"+1.5", NumeralStatus::kAccepted},
-      {side + "." + side, NumeralStatus::kAccepted},
-      {"1.2.3", NumeralStatus::kNotANumber},    {"1-", NumeralStatus::kNotANumber},
-      {"--1", NumeralStatus::kNotANumber},      {"1e5", NumeralStatus::kNotANumber},
-      {"#INFINITE", NumeralStatus::kNotANumber}, {std::string("1\0", 2), NumeralStatus::kNotANumber},
-      {"\xD9\xA3", NumeralStatus::kNotANumber}, {over + "x", NumeralStatus::kNotANumber},
-      {over, NumeralStatus::kTooManyIntDigits}, {"-" + over + "." + over, NumeralStatus::kTooManyIntDigits},
-      {"." + over, NumeralStatus::kTooManyFracDigits},
+  constexpr size_t kWhole = SIZE_MAX;
+  const std::tuple<std::string, NumeralStatus, size_t> cases[] = {
+      {"0", NumeralStatus::kAccepted, kWhole},          {"-.", NumeralStatus::kAccepted, kWhole},
+      {"", NumeralStatus::kAccepted, kWhole},           {"+1.5", NumeralStatus::kAccepted, kWhole},
+      {side + "." + side, NumeralStatus::kAccepted, kWhole},
+      {"1.2.3", NumeralStatus::kNotANumber, 3},         {"1-", NumeralStatus::kNotANumber, 1},
+      {"--1", NumeralStatus::kNotANumber, 1},           {"1e5", NumeralStatus::kNotANumber, 1},
+      {"#INFINITE", NumeralStatus::kNotANumber, 0},     {std::string("1\0", 2), NumeralStatus::kNotANumber, 1},
+      {"\xD9\xA3", NumeralStatus::kNotANumber, 0},      {over + "x", NumeralStatus::kNotANumber, over.size()},
+      {over, NumeralStatus::kTooManyIntDigits, kWhole},
+      {"-" + over + "." + over, NumeralStatus::kTooManyIntDigits, kWhole},
+      {"." + over, NumeralStatus::kTooManyFracDigits, kWhole},
   };
-  for (const auto& [text, want] : cases) {
+  for (const auto& [text, want, taken] : cases) {
     EXPECT_EQ(CheckNumeral(text.data(), text.size()), want) << text;
+    NumeralScan scan;
+    StartNumeralScan(&scan);
+    EXPECT_EQ(ScanNumeralPrefix(&scan, text.data(), text.size()), taken == kWhole ? text.size() : taken) << text;
   }
 }
 
