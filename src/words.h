@@ -76,8 +76,13 @@ inline void StoreLittle(void* to, Word word) {
   std::memcpy(to, &word, sizeof word);
 }
 
-inline int32_t LowestSetByte(const Word word) { return __builtin_ctzll(word) / kByteBits; }
-inline int32_t HighestSetByte(const Word word) { return kWordBytes - 1 - __builtin_clzll(word) / kByteBits; }
+// The bit counts are taken as unsigned, so that dividing them is one shift.
+inline int32_t LowestSetByte(const Word word) {
+  return static_cast<int32_t>(static_cast<uint32_t>(__builtin_ctzll(word)) / kByteBits);
+}
+inline int32_t HighestSetByte(const Word word) {
+  return kWordBytes - 1 - static_cast<int32_t>(static_cast<uint32_t>(__builtin_clzll(word)) / kByteBits);
+}
 
 #else
 
