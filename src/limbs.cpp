@@ -686,7 +686,8 @@ constexpr Word kZeroChars = '0' * kEveryByte;
 // the ninth, when they are all '0').
 char* WriteLeadingLimb(const Limb limb, char* out) {
   if (limb >= kPowersOfTen[kEightDigits]) return WriteNineDigits(limb, out);
-  char aside[2 * kWordBytes] = {};
+  // The move below reads nine bytes from as far as the ninth digit.
+  char aside[kWordBytes + kLimbDigits] = {};
   WriteNineDigits(limb, aside);
   const Word leading = LoadLittle(aside) ^ kZeroChars;
   const int32_t zeros = leading == 0 ? kWordBytes : LowestSetByte(leading);
