@@ -199,11 +199,22 @@ double TopLimbsValue(const Limb* limbs, const int32_t top, const int32_t count) 
   return value;
 }
 
+// The window's top limbs are weighed each by its own power of the radix and
+// summed in pairs, not by Horner's rule: the products do not wait for one
+// another, which shortens the chain each quotient limb waits on.
+constexpr double kRadix = kLimbBase;
+constexpr double kRadixSquared = kRadix * kRadix;
+constexpr double kRadixCubed = kRadixSquared * kRadix;
+
 template <int32_t kM>
 Wide EstimateQuotientLimb(const Limb* window, const int32_t n, const double inverse) {
-  double top = LimbValue(window[n]) * kLimbBase + LimbValue(window[n - 1]);
-  top = top * kLimbBase + LimbValue(window[n - 2]);
-  if (kM == 3) top = top * kLimbBase + LimbValue(window[n - 3]);
+  double top;
+  if (kM == 3) {
+    top = (LimbValue(window[n]) * kRadixCubed + LimbValue(window[n - 1]) * kRadixSquared) +
+          (LimbValue(window[n - 2]) * kRadix + LimbValue(window[n - 3]));
+  } else {
+    top = LimbValue(window[n]) * kRadixSquared + (LimbValue(window[n - 1]) * kRadix + LimbValue(window[n - 2]));
+  }
   return static_cast<Wide>(static_cast<int64_t>((top + 1) * inverse + kEstimateMargin));
 }
 
