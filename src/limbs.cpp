@@ -181,7 +181,7 @@ Limb MultiplyByLimb(Limb* limbs, const int32_t count, const Limb factor) {
 // satisfies q <= W / v < (W' + 1) / V, and (W' + 1) / V exceeds W / v by less
 // than (W' + V + 1) / V^2 < (B + 2) / V, which is below 10^-8 for m = 3
 // (V >= B^2); when m = n it is 1 / v, below 10^-8 too (v >= B). In doubles,
-// (W' + 1) x (1 / V) is off by a relative 2^-48 at most (a dozen roundings),
+// (W' + 1) x (1 / V) is off by a relative 2^-48 at most (16 roundings),
 // below 10^-5 for a value below 2B. With kEstimateMargin added, the floor is
 // therefore never below q and at most q + 1: D6's one add-back corrects it,
 // as after Knuth's own estimate. q is below B, so the estimate is at most B.
@@ -666,9 +666,9 @@ static_assert(kScaleToTop <= UINT64_MAX / (kLimbBase - 1) && kFractionMask <= UI
               "the fixed-point steps stay within 64 bits");
 
 // Writes the nine digits of a limb, leading zeros included, three at a time
-// by fixed-point scaling: t = limb x kScaleToTop is limb / 10^6 with the top group above bit 54, and
-// each multiplication of the fraction bits by 1000 brings the next group above
-// it. t exceeds the exact limb x 2^54 / 10^6 by less than limb < 10^9, an
+// by fixed-point scaling: t = limb x kScaleToTop is limb / 10^6 with the top
+// group above bit 54, and each multiplication of the fraction bits by 1000
+// brings the next group above it. t exceeds the exact limb x 2^54 / 10^6 by less than limb < 10^9, an
 // excess 1000^k x 10^9 after k groups, while the exact value lies at least
 // 1000^k x 2^54 / 10^6 > 1.8 x 1000^k x 10^10 below the next group's step:
 // no group comes out too high. Each group's move writes one byte past it,

@@ -70,8 +70,7 @@ void MultiplyLimbs(const Limb* a, int32_t aCount, const Limb* b, int32_t bCount,
 
 // quotient[0..uCount - vCount + 1) = floor(u / v), for vCount <= uCount and a
 // non-zero top limb of v; it stops at a zero remainder with only zero limbs
-// of u below it. u must hold uCount + 1 limbs; it is overwritten. vCount is
-// at most kFormLimbs.
+// of u below it. u must hold uCount + 1 limbs; it is overwritten.
 void DivideLimbs(Limb* u, int32_t uCount, const Limb* v, int32_t vCount, Limb* quotient);
 
 // Signed decimal numbers as limbs aligned on the point: the form Result
