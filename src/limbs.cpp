@@ -192,29 +192,26 @@ constexpr double kEstimateMargin = 1.0 / 1024;
 // conversion every target has as one step.
 double LimbValue(const Limb limb) { return static_cast<double>(static_cast<int32_t>(limb)); }
 
-// limbs[top], limbs[top - 1], ... limbs[top - count + 1] read as one number.
-double TopLimbsValue(const Limb* limbs, const int32_t top, const int32_t count) {
-  double value = 0;
-  for (int32_t k = 0; k < count; ++k) value = value * kLimbBase + LimbValue(limbs[top - k]);
-  return value;
-}
-
-// The window's top limbs are weighed each by its own power of the radix and
-// summed in pairs, not by Horner's rule: the products do not wait for one
-// another, which shortens the chain each quotient limb waits on.
+// limbs[top], limbs[top - 1], ... limbs[top - kCount + 1] read as one
+// number (kCount from 2 to 4). Each limb is weighed by its own power of the
+// radix and the products summed in pairs, not by Horner's rule: they do not
+// wait for one another, which shortens the chain each quotient limb waits on.
 constexpr double kRadix = kLimbBase;
 constexpr double kRadixSquared = kRadix * kRadix;
 constexpr double kRadixCubed = kRadixSquared * kRadix;
 
+template <int32_t kCount>
+double TopLimbsValue(const Limb* limbs, const int32_t top) {
+  static_assert(kCount >= 2 && kCount <= 4, "two to four limbs");
+  const double low = LimbValue(limbs[top - kCount + 2]) * kRadix + LimbValue(limbs[top - kCount + 1]);
+  if constexpr (kCount == 2) return low;
+  if constexpr (kCount == 3) return LimbValue(limbs[top]) * kRadixSquared + low;
+  return (LimbValue(limbs[top]) * kRadixCubed + LimbValue(limbs[top - 1]) * kRadixSquared) + low;
+}
+
 template <int32_t kM>
 Wide EstimateQuotientLimb(const Limb* window, const int32_t n, const double inverse) {
-  double top;
-  if (kM == 3) {
-    top = (LimbValue(window[n]) * kRadixCubed + LimbValue(window[n - 1]) * kRadixSquared) +
-          (LimbValue(window[n - 2]) * kRadix + LimbValue(window[n - 3]));
-  } else {
-    top = LimbValue(window[n]) * kRadixSquared + (LimbValue(window[n - 1]) * kRadix + LimbValue(window[n - 2]));
-  }
+  const double top = TopLimbsValue<kM + 1>(window, n);
   return static_cast<Wide>(static_cast<int64_t>((top + 1) * inverse + kEstimateMargin));
 }
 
@@ -268,7 +265,8 @@ void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCo
   while (low < uCount && u[low] == 0) ++low;
   u[uCount] = 0;
   const bool isShort = vCount < kEstimateLimbs;
-  const double inverse = 1 / TopLimbsValue(v, vCount - 1, isShort ? vCount : kEstimateLimbs);
+  const double inverse =
+      1 / (isShort ? TopLimbsValue<kEstimateLimbs - 1>(v, vCount - 1) : TopLimbsValue<kEstimateLimbs>(v, vCount - 1));
   for (int32_t j = uCount - vCount; j >= 0; --j) {
     Limb* window = u + j;
     Wide estimate = isShort ? EstimateQuotientLimb<kEstimateLimbs - 1>(window, vCount, inverse)
