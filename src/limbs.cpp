@@ -134,31 +134,26 @@ bool IsZeroRun(const Limb* limbs, const int32_t n) {
 }
 
 // A divisor of at most two limbs, below kLimbBase^2 = 10^18 < 2^60, fits one
-// Wide; each step of the short division below then divides remainder x
-// kLimbBase + u[j], below v x kLimbBase, which the Step type holds: Wide for
-// a one-limb divisor (below 10^18), DoubleWide for a two-limb one (below
-// 10^27 < 2^90, a 128-by-64-bit division whose quotient fits one limb).
-// Without a 128-bit integer type a two-limb divisor takes Algorithm D, as a
-// longer one does.
-#if !defined(CALC_PORTABLE_ARITHMETIC) && defined(__SIZEOF_INT128__)
-#define RAVUR_DOUBLE_WIDE 1
-__extension__ typedef unsigned __int128 DoubleWide;
+// Wide, and takes the short division: each step divides remainder x
+// kLimbBase + u[j], below v x kLimbBase, by v. For a one-limb divisor that is
+// below 10^18, one Wide; for a two-limb one below 10^27 < 2^90, two words
+// (words.h), whose quotient fits one limb.
 constexpr int32_t kShortDivisorLimbs = 2;
-#else
-#define RAVUR_DOUBLE_WIDE 0
-#endif
 
 // Short division (TAOCP vol. 2, 4.3.1, exercise 16) of u by the non-zero
 // divisor v, into a cleared quotient: a zero remainder with only zero limbs
 // below it leaves the quotient's remaining limbs as they are.
-template <typename Step>
+template <int32_t kDivisorLimbs>
 void DivideShort(const Limb* u, const int32_t uCount, const Wide v, Limb* quotient) {
   Wide remainder = 0;
   for (int32_t j = uCount - 1; j >= 0; --j) {
-    const Step value = static_cast<Step>(remainder) * kLimbBase + u[j];
-    const auto digit = static_cast<Limb>(value / v);
-    quotient[j] = digit;
-    remainder = static_cast<Wide>(value - static_cast<Step>(digit) * v);
+    if constexpr (kDivisorLimbs == 1) {
+      const Wide value = remainder * kLimbBase + u[j];
+      quotient[j] = static_cast<Limb>(value / v);
+      remainder = value - quotient[j] * v;
+    } else {
+      quotient[j] = static_cast<Limb>(DivideTwoWords(MultiplyAdd(remainder, kLimbBase, u[j]), v, &remainder));
+    }
     if (remainder == 0 && IsZeroRun(u, j)) return;
   }
 }
@@ -175,17 +170,18 @@ Limb MultiplyByLimb(Limb* limbs, const int32_t count, const Limb factor) {
 }
 
 // Step D3 of Algorithm D, its estimate taken in floating point from the top
-// limbs, so that D1's scaling is not needed. With m = min(n, kEstimateLimbs)
-// top limbs of v read as V and the window's top m + 1 limbs as W' (both of
-// weight B^(n-m), B = kLimbBase), the quotient limb q = floor(W / v)
-// satisfies q <= W / v < (W' + 1) / V, and (W' + 1) / V exceeds W / v by less
-// than (W' + V + 1) / V^2 < (B + 2) / V, which is below 10^-8 for m = 3
-// (V >= B^2); when m = n it is 1 / v, below 10^-8 too (v >= B). In doubles,
+// limbs, so that D1's scaling is not needed. With the top m = kEstimateLimbs
+// limbs of v (n >= m: shorter divisors take the short division) read as V
+// and the window's top m + 1 limbs as W' (both of weight B^(n-m), B =
+// kLimbBase), the quotient limb q = floor(W / v) satisfies q <= W / v < (W' +
+// 1) / V, and (W' + 1) / V exceeds W / v by less than (W' + V + 1) / V^2 <
+// (B + 2) / V, which is below 10^-8 (V >= B^2). In doubles,
 // (W' + 1) x (1 / V) is off by a relative 2^-48 at most (16 roundings),
 // below 10^-5 for a value below 2B. With kEstimateMargin added, the floor is
 // therefore never below q and at most q + 1: D6's one add-back corrects it,
 // as after Knuth's own estimate. q is below B, so the estimate is at most B.
 constexpr int32_t kEstimateLimbs = 3;
+static_assert(kEstimateLimbs == kShortDivisorLimbs + 1, "every longer divisor has the limbs the estimate reads");
 constexpr double kEstimateMargin = 1.0 / 1024;
 
 // A limb as a double; below 2^31, it converts as a signed 32-bit value, the
@@ -193,7 +189,7 @@ constexpr double kEstimateMargin = 1.0 / 1024;
 double LimbValue(const Limb limb) { return static_cast<double>(static_cast<int32_t>(limb)); }
 
 // limbs[top], limbs[top - 1], ... limbs[top - kCount + 1] read as one
-// number (kCount from 2 to 4). Each limb is weighed by its own power of the
+// number (kCount 3 or 4). Each limb is weighed by its own power of the
 // radix and the products summed in pairs, not by Horner's rule: they do not
 // wait for one another, which shortens the chain each quotient limb waits on.
 constexpr double kRadix = kLimbBase;
@@ -202,16 +198,14 @@ constexpr double kRadixCubed = kRadixSquared * kRadix;
 
 template <int32_t kCount>
 double TopLimbsValue(const Limb* limbs, const int32_t top) {
-  static_assert(kCount >= 2 && kCount <= 4, "two to four limbs");
+  static_assert(kCount == 3 || kCount == 4, "three or four limbs");
   const double low = LimbValue(limbs[top - kCount + 2]) * kRadix + LimbValue(limbs[top - kCount + 1]);
-  if constexpr (kCount == 2) return low;
   if constexpr (kCount == 3) return LimbValue(limbs[top]) * kRadixSquared + low;
   return (LimbValue(limbs[top]) * kRadixCubed + LimbValue(limbs[top - 1]) * kRadixSquared) + low;
 }
 
-template <int32_t kM>
 Wide EstimateQuotientLimb(const Limb* window, const int32_t n, const double inverse) {
-  const double top = TopLimbsValue<kM + 1>(window, n);
+  const double top = TopLimbsValue<kEstimateLimbs + 1>(window, n);
   return static_cast<Wide>(static_cast<int64_t>((top + 1) * inverse + kEstimateMargin));
 }
 
@@ -249,28 +243,23 @@ void AddBack(Limb* window, const Limb* v, const int32_t n) {
 void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCount, Limb* quotient) {
   std::fill_n(quotient, uCount - vCount + 1, 0);  // an exact division stops early
   if (vCount == 1) {
-    DivideShort<Wide>(u, uCount, v[0], quotient);
+    DivideShort<1>(u, uCount, v[0], quotient);
     return;
   }
-#if RAVUR_DOUBLE_WIDE
   if (vCount == kShortDivisorLimbs) {
-    DivideShort<DoubleWide>(u, uCount, static_cast<Wide>(v[1]) * kLimbBase + v[0], quotient);
+    DivideShort<kShortDivisorLimbs>(u, uCount, static_cast<Wide>(v[1]) * kLimbBase + v[0], quotient);
     return;
   }
-#endif
   // Steps D2 to D7, one quotient limb per window from the top, without D1's
   // scaling: the estimate above needs none. u's limbs below low are zero, and
   // stay so below each window.
   int32_t low = 0;
   while (low < uCount && u[low] == 0) ++low;
   u[uCount] = 0;
-  const bool isShort = vCount < kEstimateLimbs;
-  const double inverse =
-      1 / (isShort ? TopLimbsValue<kEstimateLimbs - 1>(v, vCount - 1) : TopLimbsValue<kEstimateLimbs>(v, vCount - 1));
+  const double inverse = 1 / TopLimbsValue<kEstimateLimbs>(v, vCount - 1);
   for (int32_t j = uCount - vCount; j >= 0; --j) {
     Limb* window = u + j;
-    Wide estimate = isShort ? EstimateQuotientLimb<kEstimateLimbs - 1>(window, vCount, inverse)
-                            : EstimateQuotientLimb<kEstimateLimbs>(window, vCount, inverse);
+    Wide estimate = EstimateQuotientLimb(window, vCount, inverse);
     if (SubtractMultiple(window, v, vCount, estimate)) {
       --estimate;
       AddBack(window, v, vCount);

@@ -97,6 +97,107 @@ inline int32_t HighestSetByte(const Word word) { return HighestSetBytePortable(w
 inline Word LoadBig(const void* from) { return ReverseBytes(LoadLittle(from)); }
 inline void StoreBig(void* to, const Word word) { StoreLittle(to, ReverseBytes(word)); }
 
+// --- Two-word arithmetic -------------------------------------------------------
+//
+// A number below 2^128 as two words. The fast forms use the compiler's 128-bit
+// integer, and on x86-64 the processor's own 128-by-64-bit division, which
+// the compiler would otherwise reach through a library call.
+
+struct TwoWords {
+  Word high;
+  Word low;
+};
+
+constexpr int32_t kHalfBits = 32;
+constexpr Word kHalfMask = 0xFFFFFFFFu;
+
+// a x b + c, for b and c below 2^32: the product of a's halves with b, the
+// lower one's high half carried into the upper one's.
+inline TwoWords MultiplyAddPortable(const Word a, const Word b, const Word c) {
+  const Word lower = (a & kHalfMask) * b + c;  // below 2^64: (2^32 - 1)^2 + 2^32 - 1
+  const Word upper = (a >> kHalfBits) * b + (lower >> kHalfBits);
+  return {upper >> kHalfBits, (upper << kHalfBits) | (lower & kHalfMask)};
+}
+
+// The count of zero bits above the highest set bit; word is not 0.
+inline int32_t LeadingZeroBitsPortable(Word word) {
+  int32_t zeros = 0;
+  for (int32_t bits = kHalfBits; bits > 0; bits /= 2) {
+    if ((word >> (2 * kHalfBits - bits)) == 0) {
+      zeros += bits;
+      word <<= bits;
+    }
+  }
+  return zeros;
+}
+
+// One step of the division below (Hacker's Delight, 2nd ed., 9-4, divlu):
+// the quotient half of (top x 2^32 + next) / divisor, for top below divisor
+// and divisor normalised (top bit set), by Knuth's estimate from the top
+// halves, corrected at most twice.
+inline Word DivideStepPortable(const Word top, const Word next, const Word divisor) {
+  const Word divisorHigh = divisor >> kHalfBits;
+  Word estimate = top / divisorHigh;
+  Word rest = top - estimate * divisorHigh;
+  while (estimate > kHalfMask || estimate * (divisor & kHalfMask) > ((rest << kHalfBits) | next)) {
+    --estimate;
+    rest += divisorHigh;
+    if (rest > kHalfMask) break;
+  }
+  return estimate;
+}
+
+// (n.high x 2^64 + n.low) / divisor, for n.high below divisor, so that the
+// quotient fits one word; *remainder gets the remainder. Long division in
+// 32-bit halves (TAOCP vol. 2, 4.3.1, Algorithm D, n = 2), the divisor first
+// shifted until its top bit is set and the numerator with it.
+inline Word DivideTwoWordsPortable(const TwoWords n, Word divisor, Word* remainder) {
+  const int32_t shift = LeadingZeroBitsPortable(divisor);
+  divisor <<= shift;
+  const Word top = shift == 0 ? n.high : (n.high << shift) | (n.low >> (2 * kHalfBits - shift));
+  const Word low = n.low << shift;
+  const Word upperHalf = DivideStepPortable(top, low >> kHalfBits, divisor);
+  // Below divisor, so its upper half is the second step's remainder's: the
+  // products wrap modulo 2^64 to the true value.
+  const Word middle = ((top << kHalfBits) | (low >> kHalfBits)) - upperHalf * divisor;
+  const Word lowerHalf = DivideStepPortable(middle, low & kHalfMask, divisor);
+  *remainder = (((middle << kHalfBits) | (low & kHalfMask)) - lowerHalf * divisor) >> shift;
+  return (upperHalf << kHalfBits) | lowerHalf;
+}
+
+#if RAVUR_GNU_WORDS && defined(__SIZEOF_INT128__)
+
+__extension__ typedef unsigned __int128 DoubleWord;
+
+inline TwoWords MultiplyAdd(const Word a, const Word b, const Word c) {
+  const DoubleWord value = static_cast<DoubleWord>(a) * b + c;
+  return {static_cast<Word>(value >> (2 * kHalfBits)), static_cast<Word>(value)};
+}
+
+#if defined(__x86_64__)
+inline Word DivideTwoWords(const TwoWords n, const Word divisor, Word* remainder) {
+  Word quotient;
+  __asm__("divq %[divisor]" : "=a"(quotient), "=d"(*remainder) : "a"(n.low), "d"(n.high), [divisor] "rm"(divisor));
+  return quotient;
+}
+#else
+inline Word DivideTwoWords(const TwoWords n, const Word divisor, Word* remainder) {
+  const DoubleWord value = (static_cast<DoubleWord>(n.high) << (2 * kHalfBits)) | n.low;
+  const auto quotient = static_cast<Word>(value / divisor);
+  *remainder = n.low - quotient * divisor;
+  return quotient;
+}
+#endif
+
+#else
+
+inline TwoWords MultiplyAdd(const Word a, const Word b, const Word c) { return MultiplyAddPortable(a, b, c); }
+inline Word DivideTwoWords(const TwoWords n, const Word divisor, Word* remainder) {
+  return DivideTwoWordsPortable(n, divisor, remainder);
+}
+
+#endif
+
 // --- Eight decimal digits a word ------------------------------------------------
 //
 // One digit a byte, the word read and written little-endian, so that the byte

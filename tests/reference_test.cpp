@@ -378,6 +378,36 @@ TEST(WordTwins, AgreeWithThePortableForms) {
     ASSERT_EQ(EightDigitBytes(value), split) << value;
   }
   EXPECT_EQ(EightDigitBytes(12345678), Word{0x0102030405060708u});
+  // Two-word products and divisions, on random operands of every bit length
+  // (a divisor of every top bit, a numerator just below divisor x 2^64) and
+  // checked by the inverse: quotient x divisor + remainder gives the numerator.
+  for (int i = 0; i < kRecords + 4096; ++i) {
+    const Word divisor = std::max<Word>((rng() | Word{1} << 63) >> (i % 64), 1);
+    const Word a = rng() >> (i / 64 % 64);
+    const auto b = static_cast<Word>(rng() & kHalfMask);
+    const auto c = static_cast<Word>(rng() & kHalfMask);
+    const TwoWords product = MultiplyAdd(a, b, c);
+    const TwoWords portable = MultiplyAddPortable(a, b, c);
+    ASSERT_EQ(product.high, portable.high) << i;
+    ASSERT_EQ(product.low, portable.low) << i;
+    const TwoWords n = i % 2 == 0 ? TwoWords{rng() % divisor, rng()} : TwoWords{divisor - 1, ~Word{0} - (i % 3)};
+    Word remainder = 0;
+    Word remainderPortable = 0;
+    const Word quotient = DivideTwoWords(n, divisor, &remainder);
+    ASSERT_EQ(quotient, DivideTwoWordsPortable(n, divisor, &remainderPortable)) << i;
+    ASSERT_EQ(remainder, remainderPortable) << i;
+    ASSERT_LT(remainder, divisor) << i;
+    // quotient x divisor as quotient x (divisor's upper half) x 2^32 plus
+    // quotient x (its lower half), then the remainder, carries added.
+    const TwoWords upper = MultiplyAddPortable(quotient, divisor >> kHalfBits, 0);
+    const TwoWords lower = MultiplyAddPortable(quotient, divisor & kHalfMask, 0);
+    Word low = lower.low + (upper.low << kHalfBits);
+    Word high = lower.high + (upper.high << kHalfBits) + (upper.low >> kHalfBits) + (low < lower.low ? 1 : 0);
+    low += remainder;
+    high += low < remainder ? 1 : 0;
+    ASSERT_EQ(high, n.high) << i;
+    ASSERT_EQ(low, n.low) << i;
+  }
   const unsigned char counting[kWordBytes] = {1, 2, 3, 4, 5, 6, 7, 8};
   EXPECT_EQ(LoadLittlePortable(counting), Word{0x0807060504030201u});
   EXPECT_EQ(HighestSetBytePortable(Word{0x0000010000000000u}), 5);
