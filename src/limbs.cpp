@@ -13,6 +13,11 @@ constexpr Limb kDecimal = 10;
 // Eight decimal digits a word (words.h).
 constexpr int32_t kEightDigits = 8;
 
+// The eight '0' characters of a word.
+constexpr Word kZeroChars = '0' * kEveryByte;
+
+static_assert(kNumeralPad >= kWordBytes, "the parser reads a word before the text and past its terminator");
+
 }  // namespace
 
 // Limb k (from the least significant) holds the digits from position
@@ -286,16 +291,19 @@ void MakeZero(LimbNumber* number) {
 
 // --- Text in ---------------------------------------------------------------------
 
-// The value of `count` digit characters (at most kLimbDigits).
-Limb CharsValue(const char* chars, const int32_t count) {
-  Limb value = 0;
-  for (int32_t i = 0; i < count; ++i) value = value * kDecimal + static_cast<Limb>(chars[i] - '0');
-  return value;
+// The value of count (1 to kEightDigits) digit characters at chars, read as
+// one word from `from` with every byte outside the digits taken as '0', and
+// the byte at the lowest address the most significant digit.
+Limb DigitsValueInWord(const char* from, const char* chars, const int32_t count) {
+  const auto first = static_cast<int32_t>(chars - from);  // 0 to kWordBytes - count
+  const Word keep = (~Word{0} >> (kByteBits * (kWordBytes - count))) << (kByteBits * first);
+  const Word word = (LoadLittle(from) & keep) | (kZeroChars & ~keep);
+  return EightDigitsValue(word - kZeroChars);
 }
 
 // The value of nine digit characters: the first by itself, the other eight a word.
 Limb NineCharsValue(const char* chars) {
-  const Word digits = LoadLittle(chars + 1) - '0' * kEveryByte;
+  const Word digits = LoadLittle(chars + 1) - kZeroChars;
   return static_cast<Limb>(chars[0] - '0') * kPowersOfTen[kEightDigits] + EightDigitsValue(digits);
 }
 
@@ -304,21 +312,24 @@ Limb NineCharsValue(const char* chars) {
 // One pass that matches the numeral grammar (the record parser's) and finds
 // the digit runs; leading integer zeros and trailing fraction zeros are
 // skipped, then the fraction is cut in nines from the point down (the last
-// group filled with zeros) and the integer in nines from the point up.
+// group, followed by zeros, read as a word from its first digit) and the
+// integer in nines from the point up (the top group read as the word that
+// ends at its last digit).
 void ParseLimbNumber(const char* text, const size_t length, LimbNumber* number) {
   MakeZero(number);
   if (length > static_cast<size_t>(kMaxNumeralLength)) return;
   const bool isSigned = *text == '-' || *text == '+';
   const char* intBegin = text + (isSigned ? 1 : 0);
-  const char* const end = text + length;
-  const char* const intEnd = SkipDigits(intBegin, end);
+  const char* const intEnd = SkipDigitsToStop(intBegin);
   const char* fracBegin = intEnd;
   const char* fracEnd = intEnd;
   if (*intEnd == '.') {
     fracBegin = intEnd + 1;
-    fracEnd = SkipDigits(fracBegin, end);
+    fracEnd = SkipDigitsToStop(fracBegin);
   }
-  if (fracEnd != end || intEnd - intBegin > kMaxNumeralDigits || fracEnd - fracBegin > kMaxNumeralDigits) return;
+  if (fracEnd != text + length || intEnd - intBegin > kMaxNumeralDigits || fracEnd - fracBegin > kMaxNumeralDigits) {
+    return;
+  }
   while (intBegin != intEnd && *intBegin == '0') ++intBegin;
   while (fracEnd != fracBegin && fracEnd[-1] == '0') --fracEnd;
 
@@ -327,14 +338,14 @@ void ParseLimbNumber(const char* text, const size_t length, LimbNumber* number) 
   Limb* limb = number->limbs + fracLimbs;
   const char* c = fracBegin;
   for (; fracEnd - c >= kLimbDigits; c += kLimbDigits) *--limb = NineCharsValue(c);
-  if (c != fracEnd) {
-    const auto count = static_cast<int32_t>(fracEnd - c);
-    *--limb = CharsValue(c, count) * kPowersOfTen[kLimbDigits - count];
-  }
+  if (c != fracEnd) *--limb = DigitsValueInWord(c, c, static_cast<int32_t>(fracEnd - c)) * kDecimal;
   int32_t k = fracLimbs;
   const char* top = intEnd;
   for (; top - intBegin >= kLimbDigits; top -= kLimbDigits) number->limbs[k++] = NineCharsValue(top - kLimbDigits);
-  if (top != intBegin) number->limbs[k++] = CharsValue(intBegin, static_cast<int32_t>(top - intBegin));
+  if (top != intBegin) {
+    const auto count = static_cast<int32_t>(top - intBegin);
+    number->limbs[k++] = DigitsValueInWord(top - kWordBytes, intBegin, count);
+  }
   number->fracLimbs = fracLimbs;
   number->count = k;
   TrimTop(number);
@@ -675,9 +686,6 @@ char* WriteLimbs(const Limb* limbs, const int32_t from, const int32_t to, char* 
   for (int32_t k = from; k >= to; --k) out = WriteNineDigits(limbs[k], out);
   return out;
 }
-
-// The eight '0' characters of a word.
-constexpr Word kZeroChars = '0' * kEveryByte;
 
 // Writes a non-zero limb without its leading zeros: its nine digits written
 // aside, then moved from the first one that is not '0' (among the first eight;

@@ -105,7 +105,10 @@ struct LimbNumber {
 // terminator) the way CharArrToDxNumber does: a numeral CheckNumeral accepts
 // becomes its normalised value, a zero without sign; anything else becomes
 // zero. A length above kMaxNumeralLength stands for any text longer than a
-// numeral (its terminator is not read), which is zero too.
+// numeral (none of it is read), which is zero too. The text is read in whole
+// words: kNumeralPad bytes before it and after its terminator must be
+// readable (of any value).
+constexpr int32_t kNumeralPad = 8;
 void ParseLimbNumber(const char* text, size_t length, LimbNumber* number);
 
 // The exact sum and difference, and the product whose sign comes from the

@@ -231,10 +231,11 @@ namespace {
 
 // The numeral parsed last on one side of ResultInto, in the form the
 // operation takes (a record, or limbs), and its text (terminator included)
-// while isFilled.
+// while isFilled, kept with the room on either side that the limb parser
+// reads.
 template <typename Number>
 struct ParsedNumeral {
-  char text[kMaxNumeralLength + 2];
+  char padded[kNumeralPad + kMaxNumeralLength + 1 + kNumeralPad];
   bool isFilled;
   Number number;
 };
@@ -244,15 +245,17 @@ void ParseForm(const char* text, size_t /*length*/, DxNumber* number) { CharArrT
 void ParseForm(const char* text, const size_t length, LimbNumber* number) { ParseLimbNumber(text, length, number); }
 
 // The form of text: the slot's own when the slot holds the same text, parsed
-// afresh otherwise. A text longer than any numeral is not kept.
+// afresh otherwise, from the slot's copy. A text longer than any numeral is
+// not kept (nor read by the limb parser).
 template <typename Number>
 const Number* ParseOnce(const char* text, ParsedNumeral<Number>* slot) {
+  char* const kept = slot->padded + kNumeralPad;
   // The comparison stops at the slot's terminator, so it never reads past a longer text's end.
-  if (slot->isFilled && std::strcmp(slot->text, text) == 0) return &slot->number;
+  if (slot->isFilled && std::strcmp(kept, text) == 0) return &slot->number;
   const size_t length = strnlen(text, kMaxNumeralLength + 1);
-  ParseForm(text, length, &slot->number);
   slot->isFilled = length <= static_cast<size_t>(kMaxNumeralLength);
-  if (slot->isFilled) std::memcpy(slot->text, text, length + 1);
+  if (slot->isFilled) text = static_cast<const char*>(std::memcpy(kept, text, length + 1));
+  ParseForm(text, length, &slot->number);
   return &slot->number;
 }
 

@@ -228,21 +228,36 @@ inline Word EightDigitBytes(const uint32_t value) {
   return (word - quotient * 10) | (quotient << 8);
 }
 
-// The first byte in [from, end) that is not an ASCII digit, or end; eight
-// bytes a word. A byte's top bit is set in word + (0x80 - ':') when it is
-// ':' to 0xB9, and in word - '0' when it is below '0' or 0xB0 and above: one
-// of the two flags every byte but a digit. A borrow or carry between bytes
-// only arises at such a byte and moves to the bytes after it, so the lowest
-// flagged byte is the first non-digit.
-inline const char* SkipDigits(const char* from, const char* end) {
+// The bytes of a word that are not ASCII digits, each flagged by its top bit
+// (and any byte after such a byte possibly flagged too). A byte's top bit is
+// set in word + (0x80 - ':') when it is ':' to 0xB9, and in word - '0' when it
+// is below '0' or 0xB0 and above: one of the two flags every byte but a
+// digit. A borrow or carry between bytes only arises at such a byte and moves
+// to the bytes after it, so the lowest flagged byte is the first non-digit.
+inline Word NonDigitFlags(const Word word) {
   constexpr Word kTopBits = 0x80 * kEveryByte;
+  return ((word - '0' * kEveryByte) | (word + (0x80 - ':') * kEveryByte)) & kTopBits;
+}
+
+// The first byte in [from, end) that is not an ASCII digit, or end; eight
+// bytes a word.
+inline const char* SkipDigits(const char* from, const char* end) {
   for (; end - from >= kWordBytes; from += kWordBytes) {
-    const Word word = LoadLittle(from);
-    const Word outside = ((word - '0' * kEveryByte) | (word + (0x80 - ':') * kEveryByte)) & kTopBits;
+    const Word outside = NonDigitFlags(LoadLittle(from));
     if (outside != 0) return from + LowestSetByte(outside);
   }
   while (from < end && *from >= '0' && *from <= '9') ++from;
   return from;
+}
+
+// The first byte at or after from that is not an ASCII digit, for a run that
+// ends before a byte that is not one (a terminator): eight bytes a word, the
+// last word read whole, so up to kWordBytes - 1 bytes past that byte are read.
+inline const char* SkipDigitsToStop(const char* from) {
+  for (;; from += kWordBytes) {
+    const Word outside = NonDigitFlags(LoadLittle(from));
+    if (outside != 0) return from + LowestSetByte(outside);
+  }
 }
 
 }  // namespace ravur::detail
