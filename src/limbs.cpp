@@ -688,16 +688,16 @@ char* WriteLimbs(const Limb* limbs, const int32_t from, const int32_t to, char* 
 }
 
 // Writes a non-zero limb without its leading zeros: its nine digits written
-// aside, then moved from the first one that is not '0' (among the first eight;
-// the ninth, when they are all '0').
+// in place, then, below 10^8, the digits from the first one that is not '0'
+// (among the first eight; the ninth, when they are all '0') moved to the
+// front as one word: there are at most eight. The move reads up to the
+// sixteenth byte from out, written or not.
 char* WriteLeadingLimb(const Limb limb, char* out) {
-  if (limb >= kPowersOfTen[kEightDigits]) return WriteNineDigits(limb, out);
-  // The move below reads nine bytes from as far as the ninth digit.
-  char aside[kWordBytes + kLimbDigits] = {};
-  WriteNineDigits(limb, aside);
-  const Word leading = LoadLittle(aside) ^ kZeroChars;
+  WriteNineDigits(limb, out);
+  if (limb >= kPowersOfTen[kEightDigits]) return out + kLimbDigits;
+  const Word leading = LoadLittle(out) ^ kZeroChars;
   const int32_t zeros = leading == 0 ? kWordBytes : LowestSetByte(leading);
-  std::memcpy(out, aside + zeros, kLimbDigits);
+  StoreLittle(out, LoadLittle(out + zeros));
   return out + (kLimbDigits - zeros);
 }
 
