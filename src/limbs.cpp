@@ -101,9 +101,37 @@ namespace {
 constexpr int32_t kRowsPerBlock = 18;
 static_assert(static_cast<Wide>(kRowsPerBlock) * (kLimbBase - 1) * (kLimbBase - 1) <= UINT64_MAX - kLimbBase,
               "a block's column sums fit 64 bits");
+
+// Up to this many limb products, the columns' clearing, blocks and final
+// pass cost more than the carries they save, and the rows take their
+// carries at once.
+constexpr int32_t kRowProducts = 25;
+
+// product = a x b row by row, each product's carry taken at once: a limb's
+// product plus a product limb and a carry, (B - 1)^2 + 2 (B - 1) < B^2
+// (B = kLimbBase), fits one Wide.
+void MultiplyRows(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {
+  std::fill_n(product, bCount, 0);
+  for (int32_t i = 0; i < aCount; ++i) {
+    const Wide factor = a[i];
+    Limb* row = product + i;
+    Wide carry = 0;
+    for (int32_t k = 0; k < bCount; ++k) {
+      const Wide value = factor * b[k] + row[k] + carry;
+      carry = value / kLimbBase;
+      row[k] = static_cast<Limb>(value - carry * kLimbBase);
+    }
+    row[bCount] = static_cast<Limb>(carry);
+  }
+}
+
 }  // namespace
 
 void MultiplyLimbs(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {
+  if (aCount * bCount <= kRowProducts) {
+    MultiplyRows(a, aCount, b, bCount, product);
+    return;
+  }
   Wide columns[kProductLimbs];
   std::fill_n(columns, aCount + bCount, 0);
   for (int32_t first = 0; first < aCount; first += kRowsPerBlock) {
