@@ -125,13 +125,8 @@ void MultiplyRows(const Limb* a, const int32_t aCount, const Limb* b, const int3
   }
 }
 
-}  // namespace
-
-void MultiplyLimbs(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {
-  if (aCount * bCount <= kRowProducts) {
-    MultiplyRows(a, aCount, b, bCount, product);
-    return;
-  }
+// product = a x b in 64-bit columns (see kRowsPerBlock).
+void MultiplyColumns(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {
   Wide columns[kProductLimbs];
   std::fill_n(columns, aCount + bCount, 0);
   for (int32_t first = 0; first < aCount; first += kRowsPerBlock) {
@@ -151,6 +146,85 @@ void MultiplyLimbs(const Limb* a, const int32_t aCount, const Limb* b, const int
     }
   }
   std::copy_n(columns, aCount + bCount, product);
+}
+
+#if RAVUR_DOUBLE_WORDS
+
+// Two limbs as one of radix kPairBase = kLimbBase^2 = 10^18 < 2^60: a quarter
+// of the products, each a multiplication of two words into a 128-bit column,
+// carried once per block of kPairRowsPerBlock rows. A column below kPairBase
+// plus that many products and a carry below 2^64 stays below kPairBase x
+// 2^64, so splitting it by kPairBase is one two-word division whose quotient
+// (the carry on) fits a word.
+constexpr Wide kPairBase = Wide{kLimbBase} * kLimbBase;
+constexpr int32_t kPairLimbs = (kFormLimbs + 1) / 2;
+constexpr int32_t kPairRowsPerBlock = 18;
+static_assert(static_cast<DoubleWord>(kPairRowsPerBlock) * (kPairBase - 1) * (kPairBase - 1) + kPairBase + UINT64_MAX <
+                  static_cast<DoubleWord>(kPairBase) << (2 * kHalfBits),
+              "a block's column sums split by one two-word division");
+
+// pairs[i] = limbs[2i] + limbs[2i + 1] x kLimbBase; returns the pairs' count.
+int32_t PairLimbs(const Limb* limbs, const int32_t count, Wide* pairs) {
+  for (int32_t i = 0; i < count / 2; ++i) pairs[i] = limbs[2 * i] + Wide{limbs[2 * i + 1]} * kLimbBase;
+  if (count % 2 != 0) pairs[count / 2] = limbs[count - 1];
+  return (count + 1) / 2;
+}
+
+void MultiplyPairs(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {
+  Wide aPairs[kPairLimbs];
+  Wide bPairs[kPairLimbs];
+  const int32_t aPairCount = PairLimbs(a, aCount, aPairs);
+  const int32_t bPairCount = PairLimbs(b, bCount, bPairs);
+  DoubleWord columns[2 * kPairLimbs];
+  std::fill_n(columns, aPairCount + bPairCount, 0);
+  for (int32_t first = 0; first < aPairCount; first += kPairRowsPerBlock) {
+    const int32_t last = std::min(first + kPairRowsPerBlock, aPairCount);
+    for (int32_t i = first; i < last; ++i) {
+      const Wide factor = aPairs[i];
+      DoubleWord* row = columns + i;
+      for (int32_t k = 0; k < bPairCount; ++k) row[k] += static_cast<DoubleWord>(factor) * bPairs[k];
+    }
+    // As in MultiplyColumns, nothing carries out of the block's top column.
+    Wide carry = 0;
+    for (int32_t j = first; j < last + bPairCount; ++j) {
+      const DoubleWord value = columns[j] + carry;
+      Wide pair = 0;
+      carry = DivideTwoWords({static_cast<Wide>(value >> (2 * kHalfBits)), static_cast<Wide>(value)}, kPairBase, &pair);
+      columns[j] = pair;
+    }
+  }
+  // The product's limbs, two from each pair (the top pair's upper limb is 0
+  // when the count is odd: the product is below kLimbBase^count).
+  const int32_t count = aCount + bCount;
+  for (int32_t j = 0; j < count; j += 2) {
+    const auto pair = static_cast<Wide>(columns[j / 2]);
+    const Wide high = pair / kLimbBase;
+    product[j] = static_cast<Limb>(pair - high * kLimbBase);
+    if (j + 1 < count) product[j + 1] = static_cast<Limb>(high);
+  }
+}
+
+#endif
+
+}  // namespace
+
+void MultiplyLimbsPortable(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {
+  if (aCount * bCount <= kRowProducts) {
+    MultiplyRows(a, aCount, b, bCount, product);
+  } else {
+    MultiplyColumns(a, aCount, b, bCount, product);
+  }
+}
+
+// Longer operands take two limbs as one where a 128-bit integer type allows.
+void MultiplyLimbs(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {
+#if RAVUR_DOUBLE_WORDS
+  if (aCount * bCount > kRowProducts) {
+    MultiplyPairs(a, aCount, b, bCount, product);
+    return;
+  }
+#endif
+  MultiplyLimbsPortable(a, aCount, b, bCount, product);
 }
 
 // --- Division ----------------------------------------------------------------

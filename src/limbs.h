@@ -3,7 +3,7 @@
 // An operation gathers the decimal digits of its operands into limbs, computes
 // on the limbs and spreads the answer back into decimal digits. The radix is a
 // power of ten, so gathering and spreading are plain multiply-adds and
-// divisions by ten: no binary radix conversion, no floating point.
+// divisions by ten, with no binary radix conversion.
 #pragma once
 
 #include <cstddef>
@@ -67,6 +67,9 @@ int8_t DigitOfLimbs(const Limb* limbs, int32_t position);
 // product[0..aCount + bCount) = a x b, schoolbook; aCount + bCount is at most
 // kProductLimbs.
 void MultiplyLimbs(const Limb* a, int32_t aCount, const Limb* b, int32_t bCount, Limb* product);
+// The same product by 32-bit limbs alone: what MultiplyLimbs does without a
+// 128-bit integer type (where it has one, it takes two limbs as one).
+void MultiplyLimbsPortable(const Limb* a, int32_t aCount, const Limb* b, int32_t bCount, Limb* product);
 
 // quotient[0..uCount - vCount + 1) = floor(u / v), for vCount <= uCount and a
 // non-zero top limb of v; it stops at a zero remainder with only zero limbs

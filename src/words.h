@@ -167,6 +167,8 @@ inline Word DivideTwoWordsPortable(const TwoWords n, Word divisor, Word* remaind
 
 #if RAVUR_GNU_WORDS && defined(__SIZEOF_INT128__)
 
+// A 128-bit integer type: the limb form's products may use it too.
+#define RAVUR_DOUBLE_WORDS 1
 __extension__ typedef unsigned __int128 DoubleWord;
 
 inline TwoWords MultiplyAdd(const Word a, const Word b, const Word c) {
@@ -191,6 +193,7 @@ inline Word DivideTwoWords(const TwoWords n, const Word divisor, Word* remainder
 
 #else
 
+#define RAVUR_DOUBLE_WORDS 0
 inline TwoWords MultiplyAdd(const Word a, const Word b, const Word c) { return MultiplyAddPortable(a, b, c); }
 inline Word DivideTwoWords(const TwoWords n, const Word divisor, Word* remainder) {
   return DivideTwoWordsPortable(n, divisor, remainder);

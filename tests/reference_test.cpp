@@ -348,8 +348,9 @@ TEST(TwoRoutes, ResultMatchesTheRecordsOnQuotientsByLongDivisors) {
   }
 }
 
-// The word operations the build uses (compiler builtins where there are)
-// against their portable twins, on random words and on every single set bit.
+// The word and limb operations the build uses (compiler builtins and 128-bit
+// integers where there are) against their portable twins, on random words and
+// on every single set bit.
 TEST(WordTwins, AgreeWithThePortableForms) {
   using namespace ravur::detail;
   std::mt19937_64 rng(7);
@@ -378,6 +379,24 @@ TEST(WordTwins, AgreeWithThePortableForms) {
     ASSERT_EQ(EightDigitBytes(value), split) << value;
   }
   EXPECT_EQ(EightDigitBytes(12345678), Word{0x0102030405060708u});
+  // Products of limbs by the build's route and by 32-bit limbs alone, on
+  // operands of every pair of lengths up to a record's, of random limbs and
+  // of limbs all kLimbBase - 1 (the largest columns and carries).
+  std::uniform_int_distribution<Limb> anyLimb(0, kLimbBase - 1);
+  Limb a[kFormLimbs];
+  Limb b[kFormLimbs];
+  for (int i = 0; i < kRecords; ++i) {
+    const int32_t aCount = 1 + static_cast<int32_t>(rng() % kFormLimbs);
+    const int32_t bCount = 1 + static_cast<int32_t>(rng() % kFormLimbs);
+    const bool largest = i % 8 == 0;
+    for (Limb& limb : a) limb = largest ? kLimbBase - 1 : anyLimb(rng);
+    for (Limb& limb : b) limb = largest ? kLimbBase - 1 : anyLimb(rng);
+    Limb product[kProductLimbs];
+    Limb portable[kProductLimbs];
+    MultiplyLimbs(a, aCount, b, bCount, product);
+    MultiplyLimbsPortable(a, aCount, b, bCount, portable);
+    ASSERT_TRUE(std::equal(product, product + aCount + bCount, portable)) << aCount << " x " << bCount;
+  }
   // Two-word products and divisions, on random operands of every bit length
   // (a divisor of every top bit, a numerator just below divisor x 2^64) and
   // checked by the inverse: quotient x divisor + remainder gives the numerator.
