@@ -231,11 +231,15 @@ namespace {
 
 // The numeral parsed last on one side of ResultInto, in the form the
 // operation takes (a record, or limbs), and its text (terminator included)
-// while isFilled, kept with the room on either side that the limb parser
-// reads.
+// while isFilled, kept kTextOffset bytes into padded, with the room on
+// either side that the limb parser reads. The text starts on a boundary of
+// kTextOffset bytes, where the string comparison that finds it again reads
+// it in the fewest steps.
+constexpr int32_t kTextOffset = 32;
+static_assert(kTextOffset >= kNumeralPad, "the parser's room before the text");
 template <typename Number>
 struct ParsedNumeral {
-  char padded[kNumeralPad + kMaxNumeralLength + 1 + kNumeralPad];
+  alignas(kTextOffset) char padded[kTextOffset + kMaxNumeralLength + 1 + kNumeralPad];
   bool isFilled;
   Number number;
 };
@@ -249,7 +253,7 @@ void ParseForm(const char* text, const size_t length, LimbNumber* number) { Pars
 // not kept (nor read by the limb parser).
 template <typename Number>
 const Number* ParseOnce(const char* text, ParsedNumeral<Number>* slot) {
-  char* const kept = slot->padded + kNumeralPad;
+  char* const kept = slot->padded + kTextOffset;
   // The comparison stops at the slot's terminator, so it never reads past a longer text's end.
   if (slot->isFilled && std::strcmp(kept, text) == 0) return &slot->number;
   const size_t length = strnlen(text, kMaxNumeralLength + 1);
