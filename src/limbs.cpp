@@ -785,6 +785,8 @@ char* WriteNineDigits(const Limb limb, char* out) {
 
 // Writes limbs[from], limbs[from - 1], ... limbs[to], nine digits each.
 char* WriteLimbs(const Limb* limbs, const int32_t from, const int32_t to, char* out) {
+  // Unrolled: the loop's own steps would be a fifth of each limb's.
+#pragma GCC unroll 4
   for (int32_t k = from; k >= to; --k) out = WriteNineDigits(limbs[k], out);
   return out;
 }
