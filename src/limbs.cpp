@@ -414,6 +414,26 @@ Limb NineCharsValue(const char* chars) {
   return static_cast<Limb>(chars[0] - '0') * kPowersOfTen[kEightDigits] + EightDigitsValue(digits);
 }
 
+// The first character at or after from that is not '0', a word at a time;
+// one that is not a digit lies ahead, and up to kWordBytes - 1 bytes past the
+// one found are read.
+const char* SkipLeadingZeros(const char* from) {
+  for (;; from += kWordBytes) {
+    const Word others = LoadLittle(from) ^ kZeroChars;
+    if (others != 0) return from + LowestSetByte(others);
+  }
+}
+
+// Just past the last character before end that is not '0', a word at a time;
+// one that is not a digit lies behind, and up to kWordBytes - 1 bytes before
+// the one found are read.
+const char* SkipTrailingZeros(const char* end) {
+  for (;; end -= kWordBytes) {
+    const Word others = LoadLittle(end - kWordBytes) ^ kZeroChars;
+    if (others != 0) return end - kWordBytes + HighestSetByte(others) + 1;
+  }
+}
+
 }  // namespace
 
 // One pass that matches the numeral grammar (the record parser's) and finds
@@ -437,8 +457,8 @@ void ParseLimbNumber(const char* text, const size_t length, LimbNumber* number) 
   if (fracEnd != text + length || intEnd - intBegin > kMaxNumeralDigits || fracEnd - fracBegin > kMaxNumeralDigits) {
     return;
   }
-  while (intBegin != intEnd && *intBegin == '0') ++intBegin;
-  while (fracEnd != fracBegin && fracEnd[-1] == '0') --fracEnd;
+  if (*intBegin == '0') intBegin = SkipLeadingZeros(intBegin);
+  if (fracEnd != fracBegin && fracEnd[-1] == '0') fracEnd = SkipTrailingZeros(fracEnd);
 
   const auto fracDigits = static_cast<int32_t>(fracEnd - fracBegin);
   const int32_t fracLimbs = (fracDigits + kLimbDigits - 1) / kLimbDigits;
