@@ -483,32 +483,81 @@ void ParseLimbNumber(const char* text, const size_t length, LimbNumber* number) 
 
 namespace {
 
-// The limb of index `index` of the number, 0 outside the limbs in use.
-Limb LimbAt(const LimbNumber* number, const int32_t index) {
-  return index >= 0 && index < number->count ? number->limbs[index] : 0;
+// An operand of a sum or difference as the result sees it: its limbs lie at
+// the result's indices [shift, end), and it reads as 0 elsewhere.
+struct Placed {
+  const Limb* limbs;
+  int32_t shift;
+  int32_t end;
+};
+
+Placed Place(const LimbNumber* number, const int32_t fracLimbs) {
+  const int32_t shift = fracLimbs - number->fracLimbs;
+  return {number->limbs, shift, shift + number->count};
 }
+
+// The operand's limb at the result's index k.
+Limb LimbAt(const Placed& x, const int32_t k) { return k >= x.shift && k < x.end ? x.limbs[k - x.shift] : 0; }
+
+// One limb of a + b (kSubtract: a - b) with the carry (borrow) in, which the
+// carry out replaces.
+template <bool kSubtract>
+Limb CombineLimb(const Limb a, const Limb b, Limb* carry) {
+  if (kSubtract) {
+    const Limb subtrahend = b + *carry;
+    *carry = a < subtrahend ? 1 : 0;
+    return a + *carry * kLimbBase - subtrahend;
+  }
+  const Limb sum = a + b + *carry;
+  *carry = sum >= kLimbBase ? 1 : 0;
+  return sum - *carry * kLimbBase;
+}
+
+// The result's limbs [from, to) of x + y (kSubtract: x - y), where x has
+// limbs throughout when kHasX and reads as 0 otherwise, and so y.
+template <bool kSubtract, bool kHasX, bool kHasY>
+void CombineRun(const Placed& x, const Placed& y, const int32_t from, const int32_t to, Limb* carry, Limb* out) {
+  for (int32_t k = from; k < to; ++k) {
+    out[k] = CombineLimb<kSubtract>(kHasX ? x.limbs[k - x.shift] : 0, kHasY ? y.limbs[k - y.shift] : 0, carry);
+  }
+}
+
+// Up to this many limbs, a sum or difference reads each operand's limbs
+// with a bounds test: finding the runs costs more than the tests.
+constexpr int32_t kShortCombineLimbs = 6;
 
 // result = |left| + |right| (kSubtract: |left| - |right|, with |left| >=
 // |right|), schoolbook with carries (borrows) from the lowest limb up, both
-// operands aligned on the result's point.
+// operands aligned on the result's point. Beyond kShortCombineLimbs, the
+// limbs are taken in runs between the operands' edges, in each of which
+// either operand has limbs throughout or none.
 template <bool kSubtract>
 void CombineMagnitudes(const LimbNumber* left, const LimbNumber* right, LimbNumber* result) {
   const int32_t fracLimbs = std::max(left->fracLimbs, right->fracLimbs);
-  const int32_t leftShift = fracLimbs - left->fracLimbs;
-  const int32_t rightShift = fracLimbs - right->fracLimbs;
-  const int32_t top = std::max(left->count + leftShift, right->count + rightShift);
+  const Placed x = Place(left, fracLimbs);
+  const Placed y = Place(right, fracLimbs);
+  const int32_t top = std::max(x.end, y.end);
   Limb carry = 0;
-  for (int32_t k = 0; k < top; ++k) {
-    const Limb x = LimbAt(left, k - leftShift);
-    const Limb y = LimbAt(right, k - rightShift);
-    if (kSubtract) {
-      const Limb subtrahend = y + carry;
-      carry = x < subtrahend ? 1 : 0;
-      result->limbs[k] = x + carry * kLimbBase - subtrahend;
-    } else {
-      const Limb sum = x + y + carry;
-      carry = sum >= kLimbBase ? 1 : 0;
-      result->limbs[k] = sum - carry * kLimbBase;
+  if (top <= kShortCombineLimbs) {
+    for (int32_t k = 0; k < top; ++k) result->limbs[k] = CombineLimb<kSubtract>(LimbAt(x, k), LimbAt(y, k), &carry);
+  } else {
+    for (int32_t from = 0; from < top;) {
+      int32_t to = top;
+      for (const int32_t edge : {x.shift, x.end, y.shift, y.end}) {
+        if (edge > from && edge < to) to = edge;
+      }
+      const bool hasX = from >= x.shift && from < x.end;
+      const bool hasY = from >= y.shift && from < y.end;
+      if (hasX && hasY) {
+        CombineRun<kSubtract, true, true>(x, y, from, to, &carry, result->limbs);
+      } else if (hasX) {
+        CombineRun<kSubtract, true, false>(x, y, from, to, &carry, result->limbs);
+      } else if (hasY) {
+        CombineRun<kSubtract, false, true>(x, y, from, to, &carry, result->limbs);
+      } else {
+        CombineRun<kSubtract, false, false>(x, y, from, to, &carry, result->limbs);
+      }
+      from = to;
     }
   }
   result->count = top;
