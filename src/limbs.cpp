@@ -352,7 +352,7 @@ void AddBack(Limb* window, const Limb* v, const int32_t n) {
 
 }  // namespace
 
-void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCount, Limb* quotient) {
+void DivideLimbsPortable(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCount, Limb* quotient) {
   std::fill_n(quotient, uCount - vCount + 1, 0);  // an exact division stops early
   if (vCount == 1) {
     DivideShort<1>(u, uCount, v[0], quotient);
@@ -380,6 +380,128 @@ void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCo
     // A zero remainder with nothing but zeros below it: the quotient is exact.
     if (window[vCount - 1] == 0 && j <= low && IsZeroRun(window, vCount)) return;
   }
+}
+
+#if RAVUR_DOUBLE_WORDS
+
+// --- Division in pairs -------------------------------------------------------
+//
+// Algorithm D in the radix kPairBase = 10^18, two limbs a digit (as the
+// paired product takes them): half the quotient digits and a quarter of the
+// multiply-subtract steps of the limb radix, each step a multiplication and
+// a division of two words. D1's scaling puts the divisor's top pair at
+// kPairBase / 2 or above, so that D3's estimate from the top pairs, tested
+// against the next one, is the quotient digit or one above it.
+
+namespace {
+
+// Room for a dividend's or a divisor's pairs, with the pair D1 adds on top.
+constexpr int32_t kDividendPairs = (kDividendLimbs + 1) / 2 + 1;
+
+// value = high x kPairBase + *low with *low below kPairBase, for a value
+// below kPairBase x 2^64.
+Wide SplitPair(const DoubleWord value, Wide* low) {
+  return DivideTwoWords({static_cast<Wide>(value >> (2 * kHalfBits)), static_cast<Wide>(value)}, kPairBase, low);
+}
+
+// pairs[0..count) x= scale (below kPairBase), returning the pair carried out.
+Wide ScalePairs(Wide* pairs, const int32_t count, const Wide scale) {
+  Wide carry = 0;
+  for (int32_t i = 0; i < count; ++i) carry = SplitPair(static_cast<DoubleWord>(pairs[i]) * scale + carry, &pairs[i]);
+  return carry;
+}
+
+// Step D4: window[0..n] -= estimate x v; true when that went below zero. The
+// top pair is only compared, not stored: the next window starts one pair
+// lower and ends below it.
+bool SubtractPairs(Wide* window, const Wide* v, const int32_t n, const Wide estimate) {
+  Wide carry = 0;   // of the products, below kPairBase
+  Wide borrow = 0;  // 0 or 1
+  for (int32_t i = 0; i < n; ++i) {
+    Wide low = 0;
+    carry = SplitPair(static_cast<DoubleWord>(estimate) * v[i] + carry, &low);
+    const Wide subtrahend = low + borrow;
+    borrow = window[i] < subtrahend ? 1 : 0;
+    window[i] = window[i] + borrow * kPairBase - subtrahend;
+  }
+  return window[n] < carry + borrow;
+}
+
+// Step D6: window[0..n) += v, after a subtraction that went below zero by
+// less than v; the carry out of the top cancels that deficit.
+void AddBackPairs(Wide* window, const Wide* v, const int32_t n) {
+  Wide carry = 0;
+  for (int32_t i = 0; i < n; ++i) {
+    const Wide sum = window[i] + v[i] + carry;
+    carry = sum >= kPairBase ? 1 : 0;
+    window[i] = sum - carry * kPairBase;
+  }
+}
+
+// Step D3: the estimate of window[0..n] / v from the top pairs (n >= 2, v's
+// top pair scaled), Knuth's q-hat after its test against v[n - 2].
+Wide EstimatePair(const Wide* window, const Wide* v, const int32_t n) {
+  const Wide top = v[n - 1];
+  Wide estimate = kPairBase - 1;
+  Wide rest = window[n - 1] + top;  // when window[n] is top: rest of the estimate kPairBase - 1
+  if (window[n] < top) {
+    const DoubleWord value = static_cast<DoubleWord>(window[n]) * kPairBase + window[n - 1];
+    estimate = DivideTwoWords({static_cast<Wide>(value >> (2 * kHalfBits)), static_cast<Wide>(value)}, top, &rest);
+  }
+  while (rest < kPairBase && static_cast<DoubleWord>(estimate) * v[n - 2] >
+                                 static_cast<DoubleWord>(rest) * kPairBase + window[n - 2]) {
+    --estimate;
+    rest += top;
+  }
+  return estimate;
+}
+
+// floor(u / v) in pairs, for v of three limbs or more: DivideLimbs's
+// quotient, written as limbs.
+void DividePairs(const Limb* u, const int32_t uCount, const Limb* v, const int32_t vCount, Limb* quotient) {
+  Wide dividend[kDividendPairs + 1];
+  Wide divisor[kDividendPairs];
+  const int32_t m = PairLimbs(u, uCount, dividend);
+  const int32_t n = PairLimbs(v, vCount, divisor);
+  // Step D1.
+  const Wide scale = kPairBase / (divisor[n - 1] + 1);
+  ScalePairs(divisor, n, scale);
+  dividend[m] = ScalePairs(dividend, m, scale);
+  int32_t low = 0;  // the dividend's pairs below low are zero, and stay so below each window
+  while (low < m && dividend[low] == 0) ++low;
+  const int32_t quotientLimbs = uCount - vCount + 1;
+  for (int32_t j = m - n; j >= 0; --j) {
+    Wide* window = dividend + j;
+    Wide estimate = EstimatePair(window, divisor, n);
+    if (SubtractPairs(window, divisor, n, estimate)) {
+      --estimate;
+      AddBackPairs(window, divisor, n);
+    }
+    // The quotient's pair j as limbs 2j and 2j + 1, those within its limbs.
+    const Wide high = estimate / kLimbBase;
+    if (2 * j < quotientLimbs) quotient[2 * j] = static_cast<Limb>(estimate - high * kLimbBase);
+    if (2 * j + 1 < quotientLimbs) quotient[2 * j + 1] = static_cast<Limb>(high);
+    if (window[n - 1] == 0 && j <= low && std::all_of(window, window + n, [](const Wide pair) { return pair == 0; })) {
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+#endif
+
+// Divisors of three limbs or more are divided in pairs where a 128-bit
+// integer type allows.
+void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCount, Limb* quotient) {
+#if RAVUR_DOUBLE_WORDS
+  if (vCount > kShortDivisorLimbs) {
+    std::fill_n(quotient, uCount - vCount + 1, 0);  // an exact division stops early
+    DividePairs(u, uCount, v, vCount, quotient);
+    return;
+  }
+#endif
+  DivideLimbsPortable(u, uCount, v, vCount, quotient);
 }
 
 namespace {

@@ -396,6 +396,28 @@ TEST(WordTwins, AgreeWithThePortableForms) {
     MultiplyLimbs(a, aCount, b, bCount, product);
     MultiplyLimbsPortable(a, aCount, b, bCount, portable);
     ASSERT_TRUE(std::equal(product, product + aCount + bCount, portable)) << aCount << " x " << bCount;
+    // The product divided by b (exact, so the divisions stop early), and so
+    // with its lowest limb replaced, by both routes; b's top limb is also
+    // made 1, the divisor scaled the most.
+    const int32_t uCount = aCount + bCount;
+    if (uCount > kDividendLimbs) continue;
+    if (i % 8 == 1) b[bCount - 1] = 1;
+    if (b[bCount - 1] == 0) continue;
+    for (const bool exact : {true, false}) {
+      Limb u[kDividendLimbs + 1];
+      Limb uPortable[kDividendLimbs + 1];
+      MultiplyLimbsPortable(a, aCount, b, bCount, u);
+      if (!exact) u[0] = anyLimb(rng);
+      std::copy_n(u, uCount, uPortable);
+      Limb quotient[kDividendLimbs];
+      Limb quotientPortable[kDividendLimbs];
+      DivideLimbs(u, uCount, b, bCount, quotient);
+      DivideLimbsPortable(uPortable, uCount, b, bCount, quotientPortable);
+      ASSERT_TRUE(std::equal(quotient, quotient + aCount + 1, quotientPortable)) << uCount << " / " << bCount;
+      if (exact) {
+        ASSERT_TRUE(std::equal(a, a + aCount, quotient)) << uCount << " / " << bCount;
+      }
+    }
   }
   // Two-word products and divisions, on random operands of every bit length
   // (a divisor of every top bit, a numerator just below divisor x 2^64) and
