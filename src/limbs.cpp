@@ -463,12 +463,14 @@ void DividePairs(const Limb* u, const int32_t uCount, const Limb* v, const int32
   Wide divisor[kDividendPairs];
   const int32_t m = PairLimbs(u, uCount, dividend);
   const int32_t n = PairLimbs(v, vCount, divisor);
+  // The dividend's pairs below low are zero; they stay so when scaled (no
+  // carry reaches them) and below each window.
+  int32_t low = 0;
+  while (low < m && dividend[low] == 0) ++low;
   // Step D1.
   const Wide scale = kPairBase / (divisor[n - 1] + 1);
   ScalePairs(divisor, n, scale);
-  dividend[m] = ScalePairs(dividend, m, scale);
-  int32_t low = 0;  // the dividend's pairs below low are zero, and stay so below each window
-  while (low < m && dividend[low] == 0) ++low;
+  dividend[m] = ScalePairs(dividend + low, m - low, scale);
   const int32_t quotientLimbs = uCount - vCount + 1;
   for (int32_t j = m - n; j >= 0; --j) {
     Wide* window = dividend + j;
