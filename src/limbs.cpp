@@ -150,18 +150,14 @@ void MultiplyColumns(const Limb* a, const int32_t aCount, const Limb* b, const i
 
 #if RAVUR_DOUBLE_WORDS
 
-// Two limbs as one of radix kPairBase = kLimbBase^2 = 10^18 < 2^60: a quarter
-// of the products, each a multiplication of two words into a 128-bit column,
-// carried once per block of kPairRowsPerBlock rows. A column below kPairBase
-// plus that many products and a carry below 2^64 stays below kPairBase x
-// 2^64, so splitting it by kPairBase is one two-word division whose quotient
-// (the carry on) fits a word.
+// --- Pairs of limbs ------------------------------------------------------------
+//
+// Where a 128-bit integer type is at hand, long products and quotients take
+// two limbs as one digit of the radix kPairBase = kLimbBase^2 = 10^18 < 2^60:
+// a product of two pairs is one multiplication of two words, and splitting
+// a two-word value by kPairBase one division.
+
 constexpr Wide kPairBase = Wide{kLimbBase} * kLimbBase;
-constexpr int32_t kPairLimbs = (kFormLimbs + 1) / 2;
-constexpr int32_t kPairRowsPerBlock = 18;
-static_assert(static_cast<DoubleWord>(kPairRowsPerBlock) * (kPairBase - 1) * (kPairBase - 1) + kPairBase + UINT64_MAX <
-                  static_cast<DoubleWord>(kPairBase) << (2 * kHalfBits),
-              "a block's column sums split by one two-word division");
 
 // pairs[i] = limbs[2i] + limbs[2i + 1] x kLimbBase; returns the pairs' count.
 int32_t PairLimbs(const Limb* limbs, const int32_t count, Wide* pairs) {
@@ -169,6 +165,32 @@ int32_t PairLimbs(const Limb* limbs, const int32_t count, Wide* pairs) {
   if (count % 2 != 0) pairs[count / 2] = limbs[count - 1];
   return (count + 1) / 2;
 }
+
+// Writes pair j as limbs 2j and 2j + 1, those of them below count (the
+// limbs above are known to be zero).
+void UnpairLimbs(const Wide pair, const int32_t j, Limb* limbs, const int32_t count) {
+  const Wide high = pair / kLimbBase;
+  if (2 * j < count) limbs[2 * j] = static_cast<Limb>(pair - high * kLimbBase);
+  if (2 * j + 1 < count) limbs[2 * j + 1] = static_cast<Limb>(high);
+}
+
+// value / divisor, *remainder the rest, for a value below divisor x 2^64.
+Wide DivideDoubleWord(const DoubleWord value, const Wide divisor, Wide* remainder) {
+  return DivideTwoWords({static_cast<Wide>(value >> (2 * kHalfBits)), static_cast<Wide>(value)}, divisor, remainder);
+}
+
+// value = high x kPairBase + *low, returning high, for a value below
+// kPairBase x 2^64.
+Wide SplitPair(const DoubleWord value, Wide* low) { return DivideDoubleWord(value, kPairBase, low); }
+
+// The paired product is carried once per block of kPairRowsPerBlock rows, as
+// the limb columns are: a column below kPairBase plus that many products and
+// a carry below 2^64 stays below kPairBase x 2^64, so that SplitPair takes it.
+constexpr int32_t kPairLimbs = (kFormLimbs + 1) / 2;
+constexpr int32_t kPairRowsPerBlock = 18;
+static_assert(static_cast<DoubleWord>(kPairRowsPerBlock) * (kPairBase - 1) * (kPairBase - 1) + kPairBase + UINT64_MAX <
+                  static_cast<DoubleWord>(kPairBase) << (2 * kHalfBits),
+              "a block's column sums split by one two-word division");
 
 void MultiplyPairs(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {
   Wide aPairs[kPairLimbs];
@@ -189,20 +211,14 @@ void MultiplyPairs(const Limb* a, const int32_t aCount, const Limb* b, const int
     // As in MultiplyColumns, nothing carries out of the block's top column.
     Wide carry = 0;
     for (int32_t j = first; j < last + bPairCount; ++j) {
-      const DoubleWord value = columns[j] + carry;
       Wide pair = 0;
-      carry = DivideTwoWords({static_cast<Wide>(value >> (2 * kHalfBits)), static_cast<Wide>(value)}, kPairBase, &pair);
+      carry = SplitPair(columns[j] + carry, &pair);
       columns[j] = pair;
     }
   }
-  // The product's limbs, two from each pair (the top pair's upper limb is 0
-  // when the count is odd: the product is below kLimbBase^count).
-  const int32_t count = aCount + bCount;
-  for (int32_t j = 0; j < count; j += 2) {
-    const auto pair = static_cast<Wide>(columns[j / 2]);
-    const Wide high = pair / kLimbBase;
-    product[j] = static_cast<Limb>(pair - high * kLimbBase);
-    if (j + 1 < count) product[j + 1] = static_cast<Limb>(high);
+  // The product is below kLimbBase^(aCount + bCount).
+  for (int32_t j = 0; j < aPairCount + bPairCount; ++j) {
+    UnpairLimbs(static_cast<Wide>(columns[j]), j, product, aCount + bCount);
   }
 }
 
@@ -398,12 +414,6 @@ namespace {
 // Room for a dividend's or a divisor's pairs, with the pair D1 adds on top.
 constexpr int32_t kDividendPairs = (kDividendLimbs + 1) / 2 + 1;
 
-// value = high x kPairBase + *low with *low below kPairBase, for a value
-// below kPairBase x 2^64.
-Wide SplitPair(const DoubleWord value, Wide* low) {
-  return DivideTwoWords({static_cast<Wide>(value >> (2 * kHalfBits)), static_cast<Wide>(value)}, kPairBase, low);
-}
-
 // pairs[0..count) x= scale (below kPairBase), returning the pair carried out.
 Wide ScalePairs(Wide* pairs, const int32_t count, const Wide scale) {
   Wide carry = 0;
@@ -445,8 +455,7 @@ Wide EstimatePair(const Wide* window, const Wide* v, const int32_t n) {
   Wide estimate = kPairBase - 1;
   Wide rest = window[n - 1] + top;  // when window[n] is top: rest of the estimate kPairBase - 1
   if (window[n] < top) {
-    const DoubleWord value = static_cast<DoubleWord>(window[n]) * kPairBase + window[n - 1];
-    estimate = DivideTwoWords({static_cast<Wide>(value >> (2 * kHalfBits)), static_cast<Wide>(value)}, top, &rest);
+    estimate = DivideDoubleWord(static_cast<DoubleWord>(window[n]) * kPairBase + window[n - 1], top, &rest);
   }
   while (rest < kPairBase && static_cast<DoubleWord>(estimate) * v[n - 2] >
                                  static_cast<DoubleWord>(rest) * kPairBase + window[n - 2]) {
@@ -479,10 +488,7 @@ void DividePairs(const Limb* u, const int32_t uCount, const Limb* v, const int32
       --estimate;
       AddBackPairs(window, divisor, n);
     }
-    // The quotient's pair j as limbs 2j and 2j + 1, those within its limbs.
-    const Wide high = estimate / kLimbBase;
-    if (2 * j < quotientLimbs) quotient[2 * j] = static_cast<Limb>(estimate - high * kLimbBase);
-    if (2 * j + 1 < quotientLimbs) quotient[2 * j + 1] = static_cast<Limb>(high);
+    UnpairLimbs(estimate, j, quotient, quotientLimbs);  // the quotient is below kLimbBase^quotientLimbs
     if (window[n - 1] == 0 && j <= low && std::all_of(window, window + n, [](const Wide pair) { return pair == 0; })) {
       return;
     }
