@@ -125,26 +125,42 @@ void MultiplyRows(const Limb* a, const int32_t aCount, const Limb* b, const int3
   }
 }
 
+// columns[0..aCount + bCount) = a x b in digits of some radix, schoolbook
+// with the carries deferred: the rows' products summed into the columns,
+// which are carried once per block of kBlockRows rows (few enough that a
+// block's sums fit a Column). split(value, &digit) gives a column value's
+// digit and returns its carry on. Nothing carries out of a block's top
+// column: the rows so far form a number of at most last + bCount digits.
+template <int32_t kBlockRows, typename Digit, typename Column, typename Split>
+void MultiplyInColumns(const Digit* a, const int32_t aCount, const Digit* b, const int32_t bCount, Column* columns,
+                       const Split split) {
+  std::fill_n(columns, aCount + bCount, 0);
+  for (int32_t first = 0; first < aCount; first += kBlockRows) {
+    const int32_t last = std::min(first + kBlockRows, aCount);
+    for (int32_t i = first; i < last; ++i) {
+      const Column factor = a[i];
+      Column* row = columns + i;
+      // Unrolled: the loop's own steps would be a third of each product's.
+#pragma GCC unroll 4
+      for (int32_t k = 0; k < bCount; ++k) row[k] += factor * b[k];
+    }
+    Column carry = 0;
+    for (int32_t j = first; j < last + bCount; ++j) {
+      Digit digit = 0;
+      carry = split(columns[j] + carry, &digit);
+      columns[j] = digit;
+    }
+  }
+}
+
 // product = a x b in 64-bit columns (see kRowsPerBlock).
 void MultiplyColumns(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {
   Wide columns[kProductLimbs];
-  std::fill_n(columns, aCount + bCount, 0);
-  for (int32_t first = 0; first < aCount; first += kRowsPerBlock) {
-    const int32_t last = std::min(first + kRowsPerBlock, aCount);
-    for (int32_t i = first; i < last; ++i) {
-      const Wide factor = a[i];
-      Wide* row = columns + i;
-      for (int32_t k = 0; k < bCount; ++k) row[k] += factor * b[k];
-    }
-    // Every column this block reached back below the radix; the rows so far
-    // form a number of at most last + bCount limbs, so nothing carries out.
-    Wide carry = 0;
-    for (int32_t j = first; j < last + bCount; ++j) {
-      const Wide value = columns[j] + carry;
-      carry = value / kLimbBase;
-      columns[j] = value - carry * kLimbBase;
-    }
-  }
+  MultiplyInColumns<kRowsPerBlock>(a, aCount, b, bCount, columns, [](const Wide value, Limb* limb) {
+    const Wide carry = value / kLimbBase;
+    *limb = static_cast<Limb>(value - carry * kLimbBase);
+    return carry;
+  });
   std::copy_n(columns, aCount + bCount, product);
 }
 
@@ -198,24 +214,7 @@ void MultiplyPairs(const Limb* a, const int32_t aCount, const Limb* b, const int
   const int32_t aPairCount = PairLimbs(a, aCount, aPairs);
   const int32_t bPairCount = PairLimbs(b, bCount, bPairs);
   DoubleWord columns[2 * kPairLimbs];
-  std::fill_n(columns, aPairCount + bPairCount, 0);
-  for (int32_t first = 0; first < aPairCount; first += kPairRowsPerBlock) {
-    const int32_t last = std::min(first + kPairRowsPerBlock, aPairCount);
-    for (int32_t i = first; i < last; ++i) {
-      const Wide factor = aPairs[i];
-      DoubleWord* row = columns + i;
-      // Unrolled: the loop's own steps would be a third of each product's.
-#pragma GCC unroll 4
-      for (int32_t k = 0; k < bPairCount; ++k) row[k] += static_cast<DoubleWord>(factor) * bPairs[k];
-    }
-    // As in MultiplyColumns, nothing carries out of the block's top column.
-    Wide carry = 0;
-    for (int32_t j = first; j < last + bPairCount; ++j) {
-      Wide pair = 0;
-      carry = SplitPair(columns[j] + carry, &pair);
-      columns[j] = pair;
-    }
-  }
+  MultiplyInColumns<kPairRowsPerBlock>(aPairs, aPairCount, bPairs, bPairCount, columns, SplitPair);
   // The product is below kLimbBase^(aCount + bCount).
   for (int32_t j = 0; j < aPairCount + bPairCount; ++j) {
     UnpairLimbs(static_cast<Wide>(columns[j]), j, product, aCount + bCount);
