@@ -252,9 +252,10 @@ void MultiplyLimbs(const Limb* a, const int32_t aCount, const Limb* b, const int
 
 namespace {
 
-// True when limbs[0..n) are all zero.
-bool IsZeroRun(const Limb* limbs, const int32_t n) {
-  return std::all_of(limbs, limbs + n, [](const Limb limb) { return limb == 0; });
+// True when digits[0..n) (limbs, or pairs of them) are all zero.
+template <typename Digit>
+bool IsZeroRun(const Digit* digits, const int32_t n) {
+  return std::all_of(digits, digits + n, [](const Digit digit) { return digit == 0; });
 }
 
 // A divisor of at most two limbs, below kLimbBase^2 = 10^18 < 2^60, fits one
@@ -354,14 +355,16 @@ bool SubtractMultiple(Limb* window, const Limb* v, const int32_t n, const Wide e
   return biasedCarry + window[n] < kBias;
 }
 
-// Step D6: window[0..n) += v, after a subtraction that went below zero by
-// less than v; the carry out of the top cancels that deficit.
-void AddBack(Limb* window, const Limb* v, const int32_t n) {
-  Limb carry = 0;
+// Step D6: window[0..n) += v in digits of kRadix (limbs, or pairs of them),
+// after a subtraction that went below zero by less than v; the carry out of
+// the top cancels that deficit.
+template <typename Digit, Digit kRadix>
+void AddBack(Digit* window, const Digit* v, const int32_t n) {
+  Digit carry = 0;
   for (int32_t i = 0; i < n; ++i) {
-    const Limb sum = window[i] + v[i] + carry;
-    carry = sum >= kLimbBase ? 1 : 0;
-    window[i] = sum - carry * kLimbBase;
+    const Digit sum = window[i] + v[i] + carry;
+    carry = sum >= kRadix ? 1 : 0;
+    window[i] = sum - carry * kRadix;
   }
 }
 
@@ -389,7 +392,7 @@ void DivideLimbsPortable(Limb* u, const int32_t uCount, const Limb* v, const int
     Wide estimate = EstimateQuotientLimb(window, vCount, inverse);
     if (SubtractMultiple(window, v, vCount, estimate)) {
       --estimate;
-      AddBack(window, v, vCount);
+      AddBack<Limb, kLimbBase>(window, v, vCount);
     }
     quotient[j] = static_cast<Limb>(estimate);
     // A zero remainder with nothing but zeros below it: the quotient is exact.
@@ -436,17 +439,6 @@ bool SubtractPairs(Wide* window, const Wide* v, const int32_t n, const Wide esti
   return window[n] < carry + borrow;
 }
 
-// Step D6: window[0..n) += v, after a subtraction that went below zero by
-// less than v; the carry out of the top cancels that deficit.
-void AddBackPairs(Wide* window, const Wide* v, const int32_t n) {
-  Wide carry = 0;
-  for (int32_t i = 0; i < n; ++i) {
-    const Wide sum = window[i] + v[i] + carry;
-    carry = sum >= kPairBase ? 1 : 0;
-    window[i] = sum - carry * kPairBase;
-  }
-}
-
 // Step D3: the estimate of window[0..n] / v from the top pairs (n >= 2, v's
 // top pair scaled), Knuth's q-hat after its test against v[n - 2].
 Wide EstimatePair(const Wide* window, const Wide* v, const int32_t n) {
@@ -485,12 +477,10 @@ void DividePairs(const Limb* u, const int32_t uCount, const Limb* v, const int32
     Wide estimate = EstimatePair(window, divisor, n);
     if (SubtractPairs(window, divisor, n, estimate)) {
       --estimate;
-      AddBackPairs(window, divisor, n);
+      AddBack<Wide, kPairBase>(window, divisor, n);
     }
     UnpairLimbs(estimate, j, quotient, quotientLimbs);  // the quotient is below kLimbBase^quotientLimbs
-    if (window[n - 1] == 0 && j <= low && std::all_of(window, window + n, [](const Wide pair) { return pair == 0; })) {
-      return;
-    }
+    if (window[n - 1] == 0 && j <= low && IsZeroRun(window, n)) return;
   }
 }
 
