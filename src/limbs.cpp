@@ -192,7 +192,7 @@ void UnpairLimbs(const Wide pair, const int32_t j, Limb* limbs, const int32_t co
 
 // value / divisor, *remainder the rest, for a value below divisor x 2^64.
 Wide DivideDoubleWord(const DoubleWord value, const Wide divisor, Wide* remainder) {
-  return DivideTwoWords({static_cast<Wide>(value >> (2 * kHalfBits)), static_cast<Wide>(value)}, divisor, remainder);
+  return DivideTwoWords({static_cast<Wide>(value >> kWordBits), static_cast<Wide>(value)}, divisor, remainder);
 }
 
 // value = high x kPairBase + *low, returning high, for a value below
@@ -205,7 +205,7 @@ Wide SplitPair(const DoubleWord value, Wide* low) { return DivideDoubleWord(valu
 constexpr int32_t kPairLimbs = (kFormLimbs + 1) / 2;
 constexpr int32_t kPairRowsPerBlock = 18;
 static_assert(static_cast<DoubleWord>(kPairRowsPerBlock) * (kPairBase - 1) * (kPairBase - 1) + kPairBase + UINT64_MAX <
-                  static_cast<DoubleWord>(kPairBase) << (2 * kHalfBits),
+                  static_cast<DoubleWord>(kPairBase) << kWordBits,
               "a block's column sums split by one two-word division");
 
 void MultiplyPairs(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {

@@ -108,7 +108,8 @@ struct TwoWords {
   Word low;
 };
 
-constexpr int32_t kHalfBits = 32;
+constexpr int32_t kWordBits = kWordBytes * kByteBits;
+constexpr int32_t kHalfBits = kWordBits / 2;
 constexpr Word kHalfMask = 0xFFFFFFFFu;
 
 // a x b + c, for b and c below 2^32: the product of a's halves with b, the
@@ -123,7 +124,7 @@ inline TwoWords MultiplyAddPortable(const Word a, const Word b, const Word c) {
 inline int32_t LeadingZeroBitsPortable(Word word) {
   int32_t zeros = 0;
   for (int32_t bits = kHalfBits; bits > 0; bits /= 2) {
-    if ((word >> (2 * kHalfBits - bits)) == 0) {
+    if ((word >> (kWordBits - bits)) == 0) {
       zeros += bits;
       word <<= bits;
     }
@@ -154,11 +155,11 @@ inline Word DivideStepPortable(const Word top, const Word next, const Word divis
 inline Word DivideTwoWordsPortable(const TwoWords n, Word divisor, Word* remainder) {
   const int32_t shift = LeadingZeroBitsPortable(divisor);
   divisor <<= shift;
-  const Word top = shift == 0 ? n.high : (n.high << shift) | (n.low >> (2 * kHalfBits - shift));
+  const Word top = shift == 0 ? n.high : (n.high << shift) | (n.low >> (kWordBits - shift));
   const Word low = n.low << shift;
   const Word upperHalf = DivideStepPortable(top, low >> kHalfBits, divisor);
-  // Below divisor, so its upper half is the second step's remainder's: the
-  // products wrap modulo 2^64 to the true value.
+  // The rest after the upper half: below divisor, so that working modulo
+  // 2^64, where the products wrap, gives it exactly.
   const Word middle = ((top << kHalfBits) | (low >> kHalfBits)) - upperHalf * divisor;
   const Word lowerHalf = DivideStepPortable(middle, low & kHalfMask, divisor);
   *remainder = (((middle << kHalfBits) | (low & kHalfMask)) - lowerHalf * divisor) >> shift;
@@ -173,7 +174,7 @@ __extension__ typedef unsigned __int128 DoubleWord;
 
 inline TwoWords MultiplyAdd(const Word a, const Word b, const Word c) {
   const DoubleWord value = static_cast<DoubleWord>(a) * b + c;
-  return {static_cast<Word>(value >> (2 * kHalfBits)), static_cast<Word>(value)};
+  return {static_cast<Word>(value >> kWordBits), static_cast<Word>(value)};
 }
 
 #if defined(__x86_64__)
@@ -184,7 +185,7 @@ inline Word DivideTwoWords(const TwoWords n, const Word divisor, Word* remainder
 }
 #else
 inline Word DivideTwoWords(const TwoWords n, const Word divisor, Word* remainder) {
-  const DoubleWord value = (static_cast<DoubleWord>(n.high) << (2 * kHalfBits)) | n.low;
+  const DoubleWord value = (static_cast<DoubleWord>(n.high) << kWordBits) | n.low;
   const auto quotient = static_cast<Word>(value / divisor);
   *remainder = n.low - quotient * divisor;
   return quotient;
