@@ -194,6 +194,10 @@ TEST(Adapter, ResultKeepsOnlyTheLastText) {
   const std::string longer = "1" + std::string(2 * kMaxNumeralLength, '0');
   EXPECT_STREQ(Result(longer.c_str(), "2", DxAdd), "2");
   EXPECT_STREQ(Result(longer.c_str(), "2", DxSubtract), "-2");
+  const std::string nines(kMaxNumeralDigits, '9');
+  const std::string longestAndOne = "-" + nines + "." + nines + "x";
+  ASSERT_EQ(longestAndOne.size(), static_cast<size_t>(kMaxNumeralLength) + 1);
+  EXPECT_STREQ(Result(longestAndOne.c_str(), "2", DxAdd), "2");
   EXPECT_STREQ(Result("1", "2", DxAdd), "3");
 }
 
