@@ -182,12 +182,18 @@ int32_t PairLimbs(const Limb* limbs, const int32_t count, Wide* pairs) {
   return (count + 1) / 2;
 }
 
-// Writes pair j as limbs 2j and 2j + 1, those of them below count (the
-// limbs above are known to be zero).
-void UnpairLimbs(const Wide pair, const int32_t j, Limb* limbs, const int32_t count) {
-  const Wide high = pair / kLimbBase;
-  if (2 * j < count) limbs[2 * j] = static_cast<Limb>(pair - high * kLimbBase);
-  if (2 * j + 1 < count) limbs[2 * j + 1] = static_cast<Limb>(high);
+// limbs[0..count) from pairs[0..(count + 1) / 2) (held in any unsigned type,
+// each below kPairBase), for a number below kLimbBase^count: an odd count's
+// top pair is a single limb.
+template <typename Pair>
+void UnpairLimbs(const Pair* pairs, const int32_t count, Limb* limbs) {
+  for (int32_t j = 0; j < count / 2; ++j) {
+    const auto pair = static_cast<Wide>(pairs[j]);
+    const Wide high = pair / kLimbBase;
+    limbs[2 * j] = static_cast<Limb>(pair - high * kLimbBase);
+    limbs[2 * j + 1] = static_cast<Limb>(high);
+  }
+  if (count % 2 != 0) limbs[count - 1] = static_cast<Limb>(pairs[count / 2]);
 }
 
 // value / divisor, *remainder the rest, for a value below divisor x 2^64.
@@ -215,10 +221,7 @@ void MultiplyPairs(const Limb* a, const int32_t aCount, const Limb* b, const int
   const int32_t bPairCount = PairLimbs(b, bCount, bPairs);
   DoubleWord columns[2 * kPairLimbs];
   MultiplyInColumns<kPairRowsPerBlock>(aPairs, aPairCount, bPairs, bPairCount, columns, SplitPair);
-  // The product is below kLimbBase^(aCount + bCount).
-  for (int32_t j = 0; j < aPairCount + bPairCount; ++j) {
-    UnpairLimbs(static_cast<Wide>(columns[j]), j, product, aCount + bCount);
-  }
+  UnpairLimbs(columns, aCount + bCount, product);  // the product is below kLimbBase^(aCount + bCount)
 }
 
 #endif
@@ -456,6 +459,14 @@ Wide EstimatePair(const Wide* window, const Wide* v, const int32_t n) {
   return estimate;
 }
 
+// Writes the quotient's pair j, as it is found, as limbs 2j and 2j + 1,
+// those of them below count: the quotient is below kLimbBase^count.
+void PutQuotientPair(const Wide pair, const int32_t j, Limb* quotient, const int32_t count) {
+  const Wide high = pair / kLimbBase;
+  if (2 * j < count) quotient[2 * j] = static_cast<Limb>(pair - high * kLimbBase);
+  if (2 * j + 1 < count) quotient[2 * j + 1] = static_cast<Limb>(high);
+}
+
 // floor(u / v) in pairs, for v of three limbs or more: DivideLimbs's
 // quotient, written as limbs.
 void DividePairs(const Limb* u, const int32_t uCount, const Limb* v, const int32_t vCount, Limb* quotient) {
@@ -479,7 +490,7 @@ void DividePairs(const Limb* u, const int32_t uCount, const Limb* v, const int32
       --estimate;
       AddBack<Wide, kPairBase>(window, divisor, n);
     }
-    UnpairLimbs(estimate, j, quotient, quotientLimbs);  // the quotient is below kLimbBase^quotientLimbs
+    PutQuotientPair(estimate, j, quotient, quotientLimbs);
     if (window[n - 1] == 0 && j <= low && IsZeroRun(window, n)) return;
   }
 }
