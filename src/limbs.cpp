@@ -286,17 +286,6 @@ void DivideShort(const Limb* u, const int32_t uCount, const Wide v, Limb* quotie
   }
 }
 
-// limbs[0..count) x= factor, returning the limb carried out of the top.
-Limb MultiplyByLimb(Limb* limbs, const int32_t count, const Limb factor) {
-  Wide carry = 0;
-  for (int32_t i = 0; i < count; ++i) {
-    const Wide value = static_cast<Wide>(limbs[i]) * factor + carry;
-    carry = value / kLimbBase;
-    limbs[i] = static_cast<Limb>(value - carry * kLimbBase);
-  }
-  return static_cast<Limb>(carry);
-}
-
 // Step D3 of Algorithm D, its estimate taken in floating point from the top
 // limbs, so that D1's scaling is not needed. With the top m = kEstimateLimbs
 // limbs of v (n >= m: shorter divisors take the short division) read as V
@@ -483,6 +472,7 @@ void DividePairs(const Limb* u, const int32_t uCount, const Limb* v, const int32
   ScalePairs(divisor, n, scale);
   dividend[m] = ScalePairs(dividend + low, m - low, scale);
   const int32_t quotientLimbs = uCount - vCount + 1;
+  std::fill_n(quotient, quotientLimbs, 0);  // an exact division stops early
   for (int32_t j = m - n; j >= 0; --j) {
     Wide* window = dividend + j;
     Wide estimate = EstimatePair(window, divisor, n);
@@ -504,7 +494,6 @@ void DividePairs(const Limb* u, const int32_t uCount, const Limb* v, const int32
 void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCount, Limb* quotient) {
 #if RAVUR_DOUBLE_WORDS
   if (vCount > kShortDivisorLimbs) {
-    std::fill_n(quotient, uCount - vCount + 1, 0);  // an exact division stops early
     DividePairs(u, uCount, v, vCount, quotient);
     return;
   }
@@ -859,6 +848,17 @@ int32_t DivideByPowerOfTen(const Limb* limbs, const int32_t count, const int32_t
   return count - 1;
 }
 
+// limbs[0..count) x= factor, returning the limb carried out of the top.
+Limb MultiplyByLimb(Limb* limbs, const int32_t count, const Limb factor) {
+  Wide carry = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    const Wide value = static_cast<Wide>(limbs[i]) * factor + carry;
+    carry = value / kLimbBase;
+    limbs[i] = static_cast<Limb>(value - carry * kLimbBase);
+  }
+  return static_cast<Limb>(carry);
+}
+
 // out = limbs[0..count) x 10^k (k from 1 to kLimbDigits - 1), normalised:
 // count or count + 1 limbs.
 int32_t MultiplyByPowerOfTen(const Limb* limbs, const int32_t count, const int32_t k, Limb* out) {
@@ -972,11 +972,12 @@ static_assert(kScaleToTop <= UINT64_MAX / (kLimbBase - 1) && kFractionMask <= UI
 // Writes the nine digits of a limb, leading zeros included, three at a time
 // by fixed-point scaling: t = limb x kScaleToTop is limb / 10^6 with the top
 // group above bit 54, and each multiplication of the fraction bits by 1000
-// brings the next group above it. t exceeds the exact limb x 2^54 / 10^6 by less than limb < 10^9, an
-// excess 1000^k x 10^9 after k groups, while the exact value lies at least
-// 1000^k x 2^54 / 10^6 > 1.8 x 1000^k x 10^10 below the next group's step:
-// no group comes out too high. Each group's move writes one byte past it,
-// which the next group (or what follows the limb) overwrites.
+// brings the next group above it. t exceeds the exact limb x 2^54 / 10^6 by
+// less than limb < 10^9, an excess 1000^k x 10^9 after k groups, while the
+// exact value lies at least 1000^k x 2^54 / 10^6 > 1.8 x 1000^k x 10^10
+// below the next group's step: no group comes out too high. Each group's move
+// writes one byte past it, which the next group (or what follows the limb)
+// overwrites.
 char* WriteNineDigits(const Limb limb, char* out) {
   Wide t = limb * kScaleToTop;
   std::memcpy(out, kDigitGroups.chars + kGroupBytes * (t >> kGroupShift), kGroupBytes);
