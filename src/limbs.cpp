@@ -533,9 +533,8 @@ Limb NineCharsValue(const char* chars) {
   return static_cast<Limb>(chars[0] - '0') * kPowersOfTen[kEightDigits] + EightDigitsValue(digits);
 }
 
-// The first character at or after from that is not '0', a word at a time;
-// one that is not a digit lies ahead, and up to kWordBytes - 1 bytes past the
-// one found are read.
+// The first character at or after from that is not '0' (one lies ahead), a
+// word at a time: up to kWordBytes - 1 bytes past the one found are read.
 const char* SkipLeadingZeros(const char* from) {
   for (;; from += kWordBytes) {
     const Word others = LoadLittle(from) ^ kZeroChars;
@@ -543,9 +542,9 @@ const char* SkipLeadingZeros(const char* from) {
   }
 }
 
-// Just past the last character before end that is not '0', a word at a time;
-// one that is not a digit lies behind, and up to kWordBytes - 1 bytes before
-// the one found are read.
+// Just past the last character before end that is not '0' (one lies
+// behind), a word at a time: up to kWordBytes - 1 bytes before the one found
+// are read.
 const char* SkipTrailingZeros(const char* end) {
   for (;; end -= kWordBytes) {
     const Word others = LoadLittle(end - kWordBytes) ^ kZeroChars;
@@ -998,16 +997,15 @@ char* WriteLimbs(const Limb* limbs, const int32_t from, const int32_t to, char* 
 
 // Writes a non-zero limb without its leading zeros: its nine digits written
 // in place, then, below 10^8, the digits from the first one that is not '0'
-// (among the first eight; the ninth, when they are all '0') moved to the
-// front as one word: there are at most eight. The move reads up to the
-// sixteenth byte from out, written or not.
+// (a non-zero limb has one among its nine) moved to the front as one word:
+// there are at most eight. The search and the move read up to the sixteenth
+// byte from out, written or not.
 char* WriteLeadingLimb(const Limb limb, char* out) {
   WriteNineDigits(limb, out);
   if (limb >= kPowersOfTen[kEightDigits]) return out + kLimbDigits;
-  const Word leading = LoadLittle(out) ^ kZeroChars;
-  const int32_t zeros = leading == 0 ? kWordBytes : LowestSetByte(leading);
-  StoreLittle(out, LoadLittle(out + zeros));
-  return out + (kLimbDigits - zeros);
+  const char* const first = SkipLeadingZeros(out);
+  StoreLittle(out, LoadLittle(first));
+  return out + (kLimbDigits - (first - out));
 }
 
 // Writes the nine digits of a non-zero limb without its trailing zeros: all
