@@ -20,7 +20,7 @@ namespace {
 
 using ravur::kMaxNumeralDigits, ravur::kMaxNumeralLength, ravur::kLongestText, ravur::kResultRoom,
       ravur::DxOperation,
-      ravur::DxAdd, ravur::DxSubtract, ravur::DxMultiply, ravur::DxDivide, ravur::ResultInto,
+      ravur::DxAdd, ravur::DxSubtract, ravur::DxMultiply, ravur::DxDivide, ravur::ParsePair, ravur::PairResultInto,
       ravur::NumeralStatus, ravur::NumeralScan, ravur::StartNumeralScan, ravur::ScanNumeralPrefix,
       ravur::ScanNumeralText,
       ravur::NumeralScanStatus;
@@ -270,21 +270,22 @@ constexpr size_t kPromptLineBytes = sizeof kPromptLine - 1;
 // A pair's four headed results and the prompt after them, each result's line
 // end in the place of its text's terminator.
 // The room asked for it has the bytes past the last text's terminator that
-// ResultInto may use besides.
+// PairResultInto may use besides.
 constexpr size_t kPairTextBytes = std::size(kHeadings) * (LongestHeading() + kLongestText) + kPromptLineBytes;
 constexpr size_t kPairRoomBytes = kPairTextBytes + (kResultRoom - kLongestText);
 static_assert(kPairRoomBytes <= kOutputBufferBytes, "a pair's text fits calc's output buffer");
 static_assert(kHeadingRoom <= LongestHeading() + kLongestText, "a heading's padding lies in its result's room");
 
 // Writes the four headed results and the next prompt into calc's output, each
-// result straight into it.
+// result straight into it. Both tokens are accepted numerals, kept whole.
 void PrintResults(const Token* left, const Token* right) {
+  ParsePair(left->text, left->length, right->text, right->length);
   char* const begin = OutputRoom(kPairRoomBytes);
   char* out = begin;
   for (const Heading& heading : kHeadings) {
     std::memcpy(out, heading.line, kHeadingRoom);  // the padding is overwritten by the result
     out += heading.length;
-    out += ResultInto(out, left->text, right->text, heading.operation);
+    out += PairResultInto(out, heading.operation);
     *out++ = '\n';
   }
   std::memcpy(out, kPromptLine, kPromptLineBytes);

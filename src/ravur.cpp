@@ -248,19 +248,29 @@ struct ParsedNumeral {
 void ParseForm(const char* text, size_t /*length*/, DxNumber* number) { CharArrToDxNumber(text, number); }
 void ParseForm(const char* text, const size_t length, LimbNumber* number) { ParseLimbNumber(text, length, number); }
 
-// The form of text: the slot's own when the slot holds the same text, parsed
-// afresh otherwise, from the slot's copy. A text longer than any numeral is
-// not kept (nor read by the limb parser).
+// Parses the `length` bytes at text into the slot: kept, zero-terminated,
+// when they can be a numeral, so that ParseOnce finds them again.
 template <typename Number>
-const Number* ParseOnce(const char* text, ParsedNumeral<Number>* slot) {
-  char* const kept = slot->padded + kTextOffset;
-  // The comparison stops at the slot's terminator, so it never reads past a longer text's end.
-  if (slot->isFilled && std::strcmp(kept, text) == 0) return &slot->number;
-  const size_t length = strnlen(text, kMaxNumeralLength + 1);
+const Number* ParseInto(const char* text, const size_t length, ParsedNumeral<Number>* slot) {
   slot->isFilled = length <= static_cast<size_t>(kMaxNumeralLength);
-  if (slot->isFilled) text = static_cast<const char*>(std::memcpy(kept, text, length + 1));
+  if (slot->isFilled) {
+    char* const kept = slot->padded + kTextOffset;
+    std::memcpy(kept, text, length);
+    kept[length] = '\0';
+    text = kept;
+  }
   ParseForm(text, length, &slot->number);
   return &slot->number;
+}
+
+// The form of a zero-terminated text: the slot's own when the slot holds the
+// same text, parsed afresh otherwise. A text longer than any numeral is not
+// kept (nor read by the limb parser).
+template <typename Number>
+const Number* ParseOnce(const char* text, ParsedNumeral<Number>* slot) {
+  // The comparison stops at the slot's terminator, so it never reads past a longer text's end.
+  if (slot->isFilled && std::strcmp(slot->padded + kTextOffset, text) == 0) return &slot->number;
+  return ParseInto(text, strnlen(text, kMaxNumeralLength + 1), slot);
 }
 
 using LimbOperation = void (*)(const LimbNumber* left, const LimbNumber* right, LimbNumber* result);
@@ -276,24 +286,50 @@ LimbOperation LimbFormOf(const DxOperation operation) {
 
 }  // namespace
 
-// The four operations take the limb form from text to text, never a record;
-// any other operation is applied to records.
-size_t ResultInto(char* buffer, const char* left, const char* right, const DxOperation operation) {
+namespace {
+
+// The numerals ResultInto and ParsePair parsed last, in limbs.
+ParsedNumeral<LimbNumber> s_leftLimbs;
+ParsedNumeral<LimbNumber> s_rightLimbs;
+
+// A numeral in limbs as a record: parsed from the limbs' text, once for the
+// operations that follow on the same numeral.
+const DxNumber* RecordOf(const LimbNumber* number, ParsedNumeral<DxNumber>* slot) {
+  char text[kLimbTextRoom];
+  FormatLimbNumber(number, text);
+  return ParseOnce(text, slot);
+}
+
+// The text of an operation on numerals in limbs: the four operations' own
+// limb forms; any other operation applied to the numerals' records.
+size_t ApplyInto(char* buffer, const LimbNumber* left, const LimbNumber* right, const DxOperation operation) {
   const LimbOperation limbOperation = LimbFormOf(operation);
   if (limbOperation == nullptr) {
-    // A driver passes each pair's numerals once per operation: each is parsed once.
     static ParsedNumeral<DxNumber> s_left;
     static ParsedNumeral<DxNumber> s_right;
     DxNumber answer;
-    operation(ParseOnce(left, &s_left), ParseOnce(right, &s_right), &answer);
+    operation(RecordOf(left, &s_left), RecordOf(right, &s_right), &answer);
     DxNumberToCharArr(buffer, &answer);
     return std::strlen(buffer);
   }
-  static ParsedNumeral<LimbNumber> s_leftLimbs;
-  static ParsedNumeral<LimbNumber> s_rightLimbs;
   LimbNumber answer;
-  limbOperation(ParseOnce(left, &s_leftLimbs), ParseOnce(right, &s_rightLimbs), &answer);
+  limbOperation(left, right, &answer);
   return FormatLimbNumber(&answer, buffer);
+}
+
+}  // namespace
+
+size_t ResultInto(char* buffer, const char* left, const char* right, const DxOperation operation) {
+  return ApplyInto(buffer, ParseOnce(left, &s_leftLimbs), ParseOnce(right, &s_rightLimbs), operation);
+}
+
+void ParsePair(const char* left, const size_t leftLength, const char* right, const size_t rightLength) {
+  ParseInto(left, leftLength, &s_leftLimbs);
+  ParseInto(right, rightLength, &s_rightLimbs);
+}
+
+size_t PairResultInto(char* buffer, const DxOperation operation) {
+  return ApplyInto(buffer, &s_leftLimbs.number, &s_rightLimbs.number, operation);
 }
 
 const char* Result(const char* left, const char* right, const DxOperation operation) {

@@ -134,6 +134,15 @@ constexpr int32_t kResultRoom = kLongestText + 9;
 // Shares Result's memory of the numerals parsed last, so it is not reentrant
 // either.
 size_t ResultInto(char* buffer, const char* left, const char* right, DxOperation operation);
+// A pair of numerals parsed once for the several operations a driver applies
+// to it: ParsePair parses the `leftLength` bytes at left and the
+// `rightLength` bytes at right (no terminator needed; a NUL byte among them
+// is refused like any other non-digit) as CharArrToDxNumber parses a numeral; PairResultInto then writes the text of
+// an operation on the pair ParsePair parsed last, as ResultInto writes it.
+// They share Result's memory of the numerals parsed last, so they are not
+// reentrant either.
+void ParsePair(const char* left, size_t leftLength, const char* right, size_t rightLength);
+size_t PairResultInto(char* buffer, DxOperation operation);
 // Parses both numerals, applies the operation and returns its text. The text
 // belongs to the library and stays valid until the next call; it is never
 // nullptr (the library holds room for the longest text). Not reentrant.

@@ -214,6 +214,16 @@ TEST(Adapter, ResultIntoWritesAnyOperationsText) {
   EXPECT_STREQ(buffer, "-#INFINITE");
   EXPECT_EQ(ravur::ResultInto(buffer, "-1", "0", DxDivide), 10u);
   EXPECT_STREQ(buffer, "-#INFINITE");
+  // A parsed pair takes only its bytes, refusing a NUL among them, and any
+  // operation.
+  ravur::ParsePair("1.5x", 3, "-2\0" "7", 4);
+  EXPECT_EQ(ravur::PairResultInto(buffer, RecordAdd), 3u);
+  EXPECT_STREQ(buffer, "1.5");
+  EXPECT_EQ(ravur::PairResultInto(buffer, DxAdd), 3u);
+  EXPECT_STREQ(buffer, "1.5");
+  ravur::ParsePair("-1.50", 5, "-2", 2);
+  EXPECT_EQ(ravur::PairResultInto(buffer, RecordDivide), 4u);
+  EXPECT_STREQ(buffer, "0.75");
 }
 
 TEST(Compare, OrdersBySignThenMagnitude) {

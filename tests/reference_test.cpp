@@ -22,7 +22,8 @@ namespace {
 using ravur::detail::kLimbDigits;
 using ravur::kMaxNumeralDigits, ravur::kIntCapacity, ravur::kFracCapacity, ravur::InitDxNumberToZero, ravur::AdjustBits, ravur::IsZero,
       ravur::CharArrToDxNumber, ravur::DxCompare, ravur::DxAdd, ravur::DxSubtract, ravur::MoveFloatPoint,
-      ravur::DxMultiply, ravur::DxDivide, ravur::DxNumberToCharArr, ravur::Result, ravur::ResultInto, ravur::DxOperation;
+      ravur::DxMultiply, ravur::DxDivide, ravur::DxNumberToCharArr, ravur::Result, ravur::ResultInto, ravur::ParsePair,
+      ravur::PairResultInto, ravur::DxOperation;
 
 constexpr int kRecords = 2000;
 
@@ -269,9 +270,18 @@ std::vector<std::string> EdgeNumerals() {
   const std::string got = Result(left.c_str(), right.c_str(), operation);
   char into[ravur::kResultRoom];
   const size_t length = ResultInto(into, left.c_str(), right.c_str(), operation);
-  if (got == want && length == got.size() && into == got) return ::testing::AssertionSuccess();
+  // The pair's bytes handed over without their terminators.
+  const std::string leftBytes = left + "9";
+  const std::string rightBytes = right + "9";
+  ParsePair(leftBytes.data(), left.size(), rightBytes.data(), right.size());
+  char paired[ravur::kResultRoom];
+  const size_t pairedLength = PairResultInto(paired, operation);
+  if (got == want && length == got.size() && into == got && pairedLength == got.size() && paired == got) {
+    return ::testing::AssertionSuccess();
+  }
   return ::testing::AssertionFailure() << "'" << left << "' '" << right << "': Result " << got << ", ResultInto "
-                                       << into << " (" << length << " bytes), records " << want;
+                                       << into << " (" << length << " bytes), PairResultInto " << paired << " ("
+                                       << pairedLength << " bytes), records " << want;
 }
 
 constexpr DxOperation kOperations[] = {DxAdd, DxSubtract, DxMultiply, DxDivide};
