@@ -485,16 +485,119 @@ void DividePairs(const Limb* u, const int32_t uCount, const Limb* v, const int32
   }
 }
 
+// --- Division by a divisor of two words ---------------------------------------
+//
+// A divisor of three or four limbs lies in [kPairBase, kPairBase^2), below
+// 10^36 < 2^120: it is one binary number of two words. Its quotient is then a
+// short division in the radix kPairBase, each step dividing remainder x
+// kPairBase + the next pair of u (below divisor x kPairBase < 2^180, three
+// words) by the divisor, for one quotient pair below kPairBase. Each step is
+// Möller and Granlund's division of three words by two with a reciprocal
+// found once ("Improved division by invariant integers", IEEE Trans. Comput.
+// 60(2), 2011, Algorithms 5 and 6): a few multiplications, no division. The
+// divisor is held shifted up until its top bit is set, and so is every
+// remainder: each pair is shifted as it comes in, the quotient unchanged.
+
+constexpr int32_t kTwoWordDivisorLimbs = 4;
+
+Wide HighWord(const DoubleWord value) { return static_cast<Wide>(value >> kWordBits); }
+DoubleWord FromWords(const Wide high, const Wide low) { return (static_cast<DoubleWord>(high) << kWordBits) | low; }
+
+// floor((2^192 - 1) / d) - 2^64 for d with its top bit set (Algorithm 6:
+// the reciprocal of d's top word, corrected for its low word).
+Wide ReciprocalOfTwoWords(const DoubleWord d) {
+  const Wide d1 = HighWord(d);
+  const auto d0 = static_cast<Wide>(d);
+  Wide rest;
+  Wide v = DivideTwoWords({~d1, ~Wide{0}}, d1, &rest);  // floor((2^128 - 1) / d1) - 2^64
+  Wide p = d1 * v + d0;
+  if (p < d0) {
+    --v;
+    if (p >= d1) {
+      --v;
+      p -= d1;
+    }
+    p -= d1;
+  }
+  const DoubleWord t = static_cast<DoubleWord>(v) * d0;
+  p += HighWord(t);
+  if (p < HighWord(t)) {
+    --v;
+    if (FromWords(p, static_cast<Wide>(t)) >= d) --v;
+  }
+  return v;
+}
+
+// (u21 x 2^64 + u0) / d, *remainder the rest, for u21 below d, d's top bit
+// set and v its reciprocal (Algorithm 5, in two-word arithmetic modulo 2^128).
+Wide DivideThreeWords(const DoubleWord u21, const Wide u0, const DoubleWord d, const Wide v, DoubleWord* remainder) {
+  const DoubleWord estimate = static_cast<DoubleWord>(v) * HighWord(u21) + u21;
+  Wide q1 = HighWord(estimate);
+  const auto q0 = static_cast<Wide>(estimate);
+  const Wide r1 = static_cast<Wide>(u21) - q1 * HighWord(d);
+  DoubleWord r = FromWords(r1, u0) - static_cast<DoubleWord>(static_cast<Wide>(d)) * q1 - d;
+  ++q1;
+  if (HighWord(r) >= q0) {
+    --q1;
+    r += d;
+  }
+  if (r >= d) {
+    ++q1;
+    r -= d;
+  }
+  *remainder = r;
+  return q1;
+}
+
+// floor(u / divisor), for a divisor of three or four limbs that is at least
+// 2^64: DivideLimbs's quotient, written as its quotientLimbs limbs. u[uCount]
+// is set to 0, so that a last odd limb reads as a pair.
+void DivideByTwoWords(Limb* u, const int32_t uCount, const DoubleWord divisor, Limb* quotient,
+                      const int32_t quotientLimbs) {
+  std::fill_n(quotient, quotientLimbs, 0);  // an exact division stops early
+  const int32_t shift = __builtin_clzll(HighWord(divisor));  // 8 to 63: below 2^120, at least 2^64
+  const DoubleWord d = divisor << shift;
+  const Wide reciprocal = ReciprocalOfTwoWords(d);
+  u[uCount] = 0;
+  DoubleWord remainder = 0;  // shifted as d is, below d
+  for (int32_t j = (uCount - 1) / 2; j >= 0; --j) {
+    // remainder x kPairBase + pair x 2^shift as u21 x 2^64 + u0. The middle
+    // word's three terms fit one word: the high words of a word times
+    // kPairBase and of the shifted pair (below 2^60 x 2^63) are below 2^60.
+    const Wide pair = u[2 * j] + Wide{u[2 * j + 1]} * kLimbBase;
+    const Wide pairLow = pair << shift;
+    const DoubleWord lower = static_cast<DoubleWord>(static_cast<Wide>(remainder)) * kPairBase;
+    const Wide u0 = static_cast<Wide>(lower) + pairLow;
+    const Wide middle = HighWord(lower) + (pair >> (kWordBits - shift)) + (u0 < pairLow ? 1 : 0);
+    const DoubleWord u21 = static_cast<DoubleWord>(HighWord(remainder)) * kPairBase + middle;
+    PutQuotientPair(DivideThreeWords(u21, u0, d, reciprocal, &remainder), j, quotient, quotientLimbs);
+    // A zero remainder with nothing but zeros below it: the quotient is exact.
+    if (remainder == 0 && IsZeroRun(u, 2 * j)) return;
+  }
+}
+
 }  // namespace
 
 #endif
 
-// Divisors of three limbs or more are divided in pairs where a 128-bit
-// integer type allows.
+// Where a 128-bit integer type allows, divisors of three or four limbs are
+// divided as two binary words (those below 2^64 in pairs), and longer ones in
+// pairs.
 void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCount, Limb* quotient) {
 #if RAVUR_DOUBLE_WORDS
-  if (vCount > kShortDivisorLimbs) {
+  if (vCount > kTwoWordDivisorLimbs) {
     DividePairs(u, uCount, v, vCount, quotient);
+    return;
+  }
+  if (vCount > kShortDivisorLimbs) {
+    Wide pairs[2] = {0, 0};
+    PairLimbs(v, vCount, pairs);
+    const DoubleWord divisor = static_cast<DoubleWord>(pairs[1]) * kPairBase + pairs[0];
+    if (HighWord(divisor) != 0) {
+      DivideByTwoWords(u, uCount, divisor, quotient, uCount - vCount + 1);
+    } else {
+      DividePairs(u, uCount, v, vCount, quotient);
+    }
     return;
   }
 #endif

@@ -393,14 +393,29 @@ TEST(WordTwins, AgreeWithThePortableForms) {
   // operands of every pair of lengths up to a record's, of random limbs and
   // of limbs all kLimbBase - 1 (the largest columns and carries).
   std::uniform_int_distribution<Limb> anyLimb(0, kLimbBase - 1);
+  // A quarter of the divisors have three or four limbs (two binary words),
+  // of every bit length, some of them next to a power of two.
+  const std::vector<std::vector<Limb>> wordEdges = {{709551615, 446744073, 18},
+                                                    {709551616, 446744073, 18},
+                                                    {709551617, 446744073, 18},
+                                                    {0, 0, 1},
+                                                    {543950336, 264337593, 228162514, 79},
+                                                    {140172288, 451903530, 892457936, 664613997}};
   Limb a[kFormLimbs];
   Limb b[kFormLimbs];
   for (int i = 0; i < kRecords; ++i) {
+    const bool twoWords = i % 4 == 2;
     const int32_t aCount = 1 + static_cast<int32_t>(rng() % kFormLimbs);
-    const int32_t bCount = 1 + static_cast<int32_t>(rng() % kFormLimbs);
+    int32_t bCount = twoWords ? 3 + i / 4 % 2 : 1 + static_cast<int32_t>(rng() % kFormLimbs);
     const bool largest = i % 8 == 0;
     for (Limb& limb : a) limb = largest ? kLimbBase - 1 : anyLimb(rng);
     for (Limb& limb : b) limb = largest ? kLimbBase - 1 : anyLimb(rng);
+    if (twoWords) b[bCount - 1] >>= i / 8 % 30;
+    if (twoWords && i % 32 == 10) {
+      const std::vector<Limb>& edge = wordEdges[static_cast<size_t>(i / 32) % wordEdges.size()];
+      std::copy(edge.begin(), edge.end(), b);
+      bCount = static_cast<int32_t>(edge.size());
+    }
     Limb product[kProductLimbs];
     Limb portable[kProductLimbs];
     MultiplyLimbs(a, aCount, b, bCount, product);
