@@ -20,10 +20,9 @@ namespace {
 
 using ravur::kMaxNumeralDigits, ravur::kMaxNumeralLength, ravur::kLongestText, ravur::kResultRoom,
       ravur::DxOperation,
-      ravur::DxAdd, ravur::DxSubtract, ravur::DxMultiply, ravur::DxDivide, ravur::ParsePair, ravur::PairResultInto,
-      ravur::NumeralStatus, ravur::NumeralScan, ravur::StartNumeralScan, ravur::ScanNumeralPrefix,
-      ravur::ScanNumeralText,
-      ravur::NumeralScanStatus;
+      ravur::DxAdd, ravur::DxSubtract, ravur::DxMultiply, ravur::DxDivide, ravur::Operand, ravur::ParseOperand,
+      ravur::PairResultInto, ravur::NumeralStatus, ravur::NumeralScan, ravur::StartNumeralScan,
+      ravur::ScanNumeralPrefix, ravur::ScanNumeralText, ravur::NumeralScanStatus;
 
 constexpr char kProgram[] = "calc";
 constexpr int kExitComputed = 0;
@@ -59,13 +58,13 @@ constexpr Heading kHeadings[] = {
 
 // One whitespace-separated token. Only its first kKeptTokenBytes bytes are
 // kept, zero-terminated: enough to hold any accepted numeral whole and to name
-// any refused one, so a token of any length costs bounded memory. The scan
+// any refused one, so a token of any length costs bounded memory. The status
 // judges all of it.
 constexpr size_t kKeptTokenBytes = kMaxNumeralLength + 1;
 struct Token {
   char text[kKeptTokenBytes + 1];
   size_t length;  // of the whole token, kept or not
-  NumeralScan scan;
+  NumeralStatus status;
 };
 
 // The same bytes the "%s" conversion skips.
@@ -105,10 +104,10 @@ const char* FindSeparator(const char* from, const char* end) {
 // judged on the way: the scan takes the bytes a numeral may go on with, and
 // the first byte it cannot take either ends the token (a separator) or
 // refuses it, after which the rest of the token is only passed over.
-const char* ScanPiece(Token* token, const char* begin, const char* end) {
-  const char* stop = begin + ScanNumeralPrefix(&token->scan, begin, static_cast<size_t>(end - begin));
+const char* ScanPiece(NumeralScan* scan, const char* begin, const char* end) {
+  const char* stop = begin + ScanNumeralPrefix(scan, begin, static_cast<size_t>(end - begin));
   if (stop != end && !IsSeparator(*stop)) {
-    ScanNumeralText(&token->scan, stop, 1);  // refused by this byte
+    ScanNumeralText(scan, stop, 1);  // refused by this byte
     stop = FindSeparator(stop, end);
   }
   return stop;
@@ -123,19 +122,42 @@ void KeepPiece(Token* token, const char* begin, const char* stop) {
   token->length += count;
 }
 
-// Reads the next token; false at end of input with no token begun. The token
-// is taken a buffered piece at a time: a piece ends at a separator or at the
-// end of what has been read so far.
-bool ReadToken(Input* in, Token* token) {
-  if (!SkipSeparators(in)) return false;
+// Reads a token that reaches the end of what has been read so far, or is
+// longer than any numeral: a buffered piece at a time, each judged on the
+// way, a piece ending at a separator or at the end of what has been read.
+void ReadTokenInPieces(Input* in, Token* token) {
+  NumeralScan scan;
+  StartNumeralScan(&scan);
   token->length = 0;
-  StartNumeralScan(&token->scan);
   do {
-    const char* stop = ScanPiece(token, in->next, in->end);
+    const char* stop = ScanPiece(&scan, in->next, in->end);
     KeepPiece(token, in->next, stop);
     in->next = stop;
   } while (in->next == in->end && FillInput(in));
   token->text[std::min(token->length, kKeptTokenBytes)] = '\0';
+  token->status = NumeralScanStatus(&scan);
+}
+
+// Reads the next token and parses it as the pair's operand; false at end of
+// input with no token begun. A token that lies in the buffer whole, followed
+// by a separator, and is no longer than a numeral is judged by its parse,
+// which reads it once; any other is judged as it is read, then parsed when it
+// is a numeral.
+bool ReadToken(Input* in, Token* token, const Operand operand) {
+  if (!SkipSeparators(in)) return false;
+  const size_t available = static_cast<size_t>(in->end - in->next);
+  const char* const limit = in->next + std::min(available, static_cast<size_t>(kMaxNumeralLength) + 1);
+  const char* const stop = FindSeparator(in->next, limit);
+  if (stop == limit) {
+    ReadTokenInPieces(in, token);
+    if (token->status == NumeralStatus::kAccepted) ParseOperand(operand, token->text, token->length);
+    return true;
+  }
+  token->length = static_cast<size_t>(stop - in->next);
+  std::memcpy(token->text, in->next, token->length);
+  token->text[token->length] = '\0';
+  in->next = stop;
+  token->status = ParseOperand(operand, token->text, token->length);
   return true;
 }
 
@@ -214,13 +236,13 @@ bool OutputWritten() {
   return false;
 }
 
-bool Accepted(const Token* token) { return NumeralScanStatus(&token->scan) == NumeralStatus::kAccepted; }
+bool Accepted(const Token* token) { return token->status == NumeralStatus::kAccepted; }
 
 // Why the token is refused, as its line on standard error; empty when it is an
 // accepted numeral.
 std::string Refusal(const Token* token) {
   std::string why;
-  switch (NumeralScanStatus(&token->scan)) {
+  switch (token->status) {
     case NumeralStatus::kAccepted:
       return why;
     case NumeralStatus::kNotANumber:
@@ -276,10 +298,9 @@ constexpr size_t kPairRoomBytes = kPairTextBytes + (kResultRoom - kLongestText);
 static_assert(kPairRoomBytes <= kOutputBufferBytes, "a pair's text fits calc's output buffer");
 static_assert(kHeadingRoom <= LongestHeading() + kLongestText, "a heading's padding lies in its result's room");
 
-// Writes the four headed results and the next prompt into calc's output, each
-// result straight into it. Both tokens are accepted numerals, kept whole.
-void PrintResults(const Token* left, const Token* right) {
-  ParsePair(left->text, left->length, right->text, right->length);
+// Writes the four headed results of the operands parsed last and the next
+// prompt into calc's output, each result straight into it.
+void PrintResults() {
   char* const begin = OutputRoom(kPairRoomBytes);
   char* out = begin;
   for (const Heading& heading : kHeadings) {
@@ -311,12 +332,12 @@ int Run() {
   Token left;
   Token right;
   PrintPrompt();
-  bool haveLeft = ReadToken(&input, &left);
+  bool haveLeft = ReadToken(&input, &left, Operand::kLeft);
   while (haveLeft) {
     input.dropped = false;
     const bool leftAccepted = Accepted(&left);
     if (!leftAccepted) owed.refusal = Refusal(&left);
-    const bool paired = ReadToken(&input, &right);
+    const bool paired = ReadToken(&input, &right, Operand::kRight);
     if (input.dropped) {
       // Ctrl-C at the editor threw a line away, and this pair's first number
       // with it (a refusal of it was named before the wait); the token after
@@ -324,6 +345,8 @@ int Run() {
       owed.refusal.clear();
       std::swap(left, right);
       haveLeft = paired;
+      // It was parsed as a second number.
+      if (haveLeft && Accepted(&left)) ParseOperand(Operand::kLeft, left.text, left.length);
       continue;
     }
     if (!paired) {
@@ -338,12 +361,12 @@ int Run() {
     const bool rightAccepted = Accepted(&right);
     if (!rightAccepted) Complain(Refusal(&right));
     if (leftAccepted && rightAccepted) {
-      PrintResults(&left, &right);
+      PrintResults();
     } else {
       status = kExitRefused;
       PrintPrompt();
     }
-    haveLeft = ReadToken(&input, &left);
+    haveLeft = ReadToken(&input, &left, Operand::kLeft);
   }
   if (input.error != 0) {
     Complain(std::string("cannot read standard input: ") + ReadErrorText(input.error));

@@ -663,9 +663,9 @@ const char* SkipTrailingZeros(const char* end) {
 // group, followed by zeros, read as a word from its first digit) and the
 // integer in nines from the point up (the top group read as the word that
 // ends at its last digit).
-void ParseLimbNumber(const char* text, const size_t length, LimbNumber* number) {
+NumeralStatus ParseLimbNumber(const char* text, const size_t length, LimbNumber* number) {
   MakeZero(number);
-  if (length > static_cast<size_t>(kMaxNumeralLength)) return;
+  if (length > static_cast<size_t>(kMaxNumeralLength)) return NumeralStatus::kNotANumber;
   const bool isSigned = *text == '-' || *text == '+';
   const char* intBegin = text + (isSigned ? 1 : 0);
   const char* const intEnd = SkipDigitsToStop(intBegin);
@@ -675,9 +675,11 @@ void ParseLimbNumber(const char* text, const size_t length, LimbNumber* number) 
     fracBegin = intEnd + 1;
     fracEnd = SkipDigitsToStop(fracBegin);
   }
-  if (fracEnd != text + length || intEnd - intBegin > kMaxNumeralDigits || fracEnd - fracBegin > kMaxNumeralDigits) {
-    return;
-  }
+  // Refused in the order CheckNumeral refuses: the grammar first, then the
+  // integer digits, then the fraction digits.
+  if (fracEnd != text + length) return NumeralStatus::kNotANumber;
+  if (intEnd - intBegin > kMaxNumeralDigits) return NumeralStatus::kTooManyIntDigits;
+  if (fracEnd - fracBegin > kMaxNumeralDigits) return NumeralStatus::kTooManyFracDigits;
   if (*intBegin == '0') intBegin = SkipLeadingZeros(intBegin);
   if (fracEnd != fracBegin && fracEnd[-1] == '0') fracEnd = SkipTrailingZeros(fracEnd);
 
@@ -698,6 +700,7 @@ void ParseLimbNumber(const char* text, const size_t length, LimbNumber* number) 
   number->count = k;
   TrimTop(number);
   number->isNegative = number->count > 0 && *text == '-';
+  return NumeralStatus::kAccepted;
 }
 
 // --- Sum and difference ------------------------------------------------------------

@@ -113,12 +113,13 @@ struct LimbNumber {
 // Parses a zero-terminated text of `length` bytes (text[length] is its
 // terminator) the way CharArrToDxNumber does: a numeral CheckNumeral accepts
 // becomes its normalised value, a zero without sign; anything else becomes
-// zero. A length above kMaxNumeralLength stands for any text longer than a
-// numeral (none of it is read), which is zero too. The text is read in whole
-// words: kNumeralPad bytes before it and after its terminator must be
-// readable (of any value).
+// zero. Returns CheckNumeral's verdict on the text, except that a length
+// above kMaxNumeralLength stands for any text longer than a numeral: none of
+// it is read, it becomes zero, and kNotANumber stands for the verdict. The
+// text is read in whole words: kNumeralPad bytes before it and after its
+// terminator must be readable (of any value).
 constexpr int32_t kNumeralPad = 8;
-void ParseLimbNumber(const char* text, size_t length, LimbNumber* number);
+NumeralStatus ParseLimbNumber(const char* text, size_t length, LimbNumber* number);
 
 // The exact sum and difference, and the product whose sign comes from the
 // operands' signs alone (0 x -5 is -0), of normalised operands; result is a

@@ -244,14 +244,19 @@ struct ParsedNumeral {
   Number number;
 };
 
-// Each form, parsed from a text of the given length.
+// Each form, parsed from a zero-terminated text of the given length (or,
+// above kMaxNumeralLength, any text longer than a numeral); the limb form
+// also gives the verdict on the text.
 void ParseForm(const char* text, size_t /*length*/, DxNumber* number) { CharArrToDxNumber(text, number); }
-void ParseForm(const char* text, const size_t length, LimbNumber* number) { ParseLimbNumber(text, length, number); }
+NumeralStatus ParseForm(const char* text, const size_t length, LimbNumber* number) {
+  return ParseLimbNumber(text, length, number);
+}
 
-// Parses the `length` bytes at text into the slot: kept, zero-terminated,
-// when they can be a numeral, so that ParseOnce finds them again.
+// Parses the `length` bytes at text into the slot, and returns what the form's
+// parser returns: kept, zero-terminated, when they can be a numeral, so that
+// ParseOnce finds them again.
 template <typename Number>
-const Number* ParseInto(const char* text, const size_t length, ParsedNumeral<Number>* slot) {
+auto ParseInto(const char* text, const size_t length, ParsedNumeral<Number>* slot) {
   slot->isFilled = length <= static_cast<size_t>(kMaxNumeralLength);
   if (slot->isFilled) {
     char* const kept = slot->padded + kTextOffset;
@@ -259,8 +264,7 @@ const Number* ParseInto(const char* text, const size_t length, ParsedNumeral<Num
     kept[length] = '\0';
     text = kept;
   }
-  ParseForm(text, length, &slot->number);
-  return &slot->number;
+  return ParseForm(text, length, &slot->number);
 }
 
 // The form of a zero-terminated text: the slot's own when the slot holds the
@@ -270,7 +274,8 @@ template <typename Number>
 const Number* ParseOnce(const char* text, ParsedNumeral<Number>* slot) {
   // The comparison stops at the slot's terminator, so it never reads past a longer text's end.
   if (slot->isFilled && std::strcmp(slot->padded + kTextOffset, text) == 0) return &slot->number;
-  return ParseInto(text, strnlen(text, kMaxNumeralLength + 1), slot);
+  ParseInto(text, strnlen(text, kMaxNumeralLength + 1), slot);
+  return &slot->number;
 }
 
 using LimbOperation = void (*)(const LimbNumber* left, const LimbNumber* right, LimbNumber* result);
@@ -288,7 +293,7 @@ LimbOperation LimbFormOf(const DxOperation operation) {
 
 namespace {
 
-// The numerals ResultInto and ParsePair parsed last, in limbs.
+// The numerals ResultInto and ParseOperand parsed last, in limbs.
 ParsedNumeral<LimbNumber> s_leftLimbs;
 ParsedNumeral<LimbNumber> s_rightLimbs;
 
@@ -323,9 +328,10 @@ size_t ResultInto(char* buffer, const char* left, const char* right, const DxOpe
   return ApplyInto(buffer, ParseOnce(left, &s_leftLimbs), ParseOnce(right, &s_rightLimbs), operation);
 }
 
-void ParsePair(const char* left, const size_t leftLength, const char* right, const size_t rightLength) {
-  ParseInto(left, leftLength, &s_leftLimbs);
-  ParseInto(right, rightLength, &s_rightLimbs);
+NumeralStatus ParseOperand(const Operand operand, const char* text, const size_t length) {
+  const NumeralStatus status = ParseInto(text, length, operand == Operand::kLeft ? &s_leftLimbs : &s_rightLimbs);
+  // A text longer than any numeral is only judged, never parsed.
+  return length > static_cast<size_t>(kMaxNumeralLength) ? CheckNumeral(text, length) : status;
 }
 
 size_t PairResultInto(char* buffer, const DxOperation operation) {

@@ -134,14 +134,16 @@ constexpr int32_t kResultRoom = kLongestText + 9;
 // Shares Result's memory of the numerals parsed last, so it is not reentrant
 // either.
 size_t ResultInto(char* buffer, const char* left, const char* right, DxOperation operation);
-// A pair of numerals parsed once for the several operations a driver applies
-// to it: ParsePair parses the `leftLength` bytes at left and the
-// `rightLength` bytes at right (no terminator needed; a NUL byte among them
-// is refused like any other non-digit) as CharArrToDxNumber parses a numeral; PairResultInto then writes the text of
-// an operation on the pair ParsePair parsed last, as ResultInto writes it.
-// They share Result's memory of the numerals parsed last, so they are not
+// The pair of numerals a driver applies several operations to, each parsed
+// once. ParseOperand parses the `length` bytes at text (no terminator needed;
+// a NUL byte among them is refused like any other non-digit) as the pair's
+// left or right numeral, as CharArrToDxNumber parses a numeral, and returns
+// CheckNumeral's verdict on them. PairResultInto writes the text of an
+// operation on the left and right numerals parsed last, as ResultInto writes
+// it. They share Result's memory of the numerals parsed last, so they are not
 // reentrant either.
-void ParsePair(const char* left, size_t leftLength, const char* right, size_t rightLength);
+enum class Operand : uint8_t { kLeft, kRight };
+NumeralStatus ParseOperand(Operand operand, const char* text, size_t length);
 size_t PairResultInto(char* buffer, DxOperation operation);
 // Parses both numerals, applies the operation and returns its text. The text
 // belongs to the library and stays valid until the next call; it is never

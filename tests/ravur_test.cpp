@@ -216,14 +216,24 @@ TEST(Adapter, ResultIntoWritesAnyOperationsText) {
   EXPECT_STREQ(buffer, "-#INFINITE");
   // A parsed pair takes only its bytes, refusing a NUL among them, and any
   // operation.
-  ravur::ParsePair("1.5x", 3, "-2\0" "7", 4);
+  using ravur::Operand, ravur::ParseOperand, ravur::NumeralStatus;
+  EXPECT_EQ(ParseOperand(Operand::kLeft, "1.5x", 3), NumeralStatus::kAccepted);
+  EXPECT_EQ(ParseOperand(Operand::kRight, "-2\0" "7", 4), NumeralStatus::kNotANumber);
   EXPECT_EQ(ravur::PairResultInto(buffer, RecordAdd), 3u);
   EXPECT_STREQ(buffer, "1.5");
   EXPECT_EQ(ravur::PairResultInto(buffer, DxAdd), 3u);
   EXPECT_STREQ(buffer, "1.5");
-  ravur::ParsePair("-1.50", 5, "-2", 2);
+  ParseOperand(Operand::kRight, "-2", 2);
+  ParseOperand(Operand::kLeft, "-1.50", 5);
   EXPECT_EQ(ravur::PairResultInto(buffer, RecordDivide), 4u);
   EXPECT_STREQ(buffer, "0.75");
+  // A text longer than any numeral is judged whole, and parses to zero.
+  const std::string digits(2 * kMaxNumeralLength, '7');
+  EXPECT_EQ(ParseOperand(Operand::kLeft, digits.data(), digits.size()), NumeralStatus::kTooManyIntDigits);
+  const std::string fraction = "." + digits;
+  EXPECT_EQ(ParseOperand(Operand::kLeft, fraction.data(), fraction.size()), NumeralStatus::kTooManyFracDigits);
+  EXPECT_EQ(ravur::PairResultInto(buffer, DxSubtract), 1u);
+  EXPECT_STREQ(buffer, "2");
 }
 
 TEST(Compare, OrdersBySignThenMagnitude) {

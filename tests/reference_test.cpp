@@ -22,8 +22,8 @@ namespace {
 using ravur::detail::kLimbDigits;
 using ravur::kMaxNumeralDigits, ravur::kIntCapacity, ravur::kFracCapacity, ravur::InitDxNumberToZero, ravur::AdjustBits, ravur::IsZero,
       ravur::CharArrToDxNumber, ravur::DxCompare, ravur::DxAdd, ravur::DxSubtract, ravur::MoveFloatPoint,
-      ravur::DxMultiply, ravur::DxDivide, ravur::DxNumberToCharArr, ravur::Result, ravur::ResultInto, ravur::ParsePair,
-      ravur::PairResultInto, ravur::DxOperation;
+      ravur::DxMultiply, ravur::DxDivide, ravur::DxNumberToCharArr, ravur::Result, ravur::ResultInto, ravur::ParseOperand,
+      ravur::Operand, ravur::PairResultInto, ravur::CheckNumeral, ravur::NumeralStatus, ravur::DxOperation;
 
 constexpr int kRecords = 2000;
 
@@ -270,18 +270,23 @@ std::vector<std::string> EdgeNumerals() {
   const std::string got = Result(left.c_str(), right.c_str(), operation);
   char into[ravur::kResultRoom];
   const size_t length = ResultInto(into, left.c_str(), right.c_str(), operation);
-  // The pair's bytes handed over without their terminators.
+  // The pair's bytes handed over without their terminators, each judged as
+  // CheckNumeral judges it.
   const std::string leftBytes = left + "9";
   const std::string rightBytes = right + "9";
-  ParsePair(leftBytes.data(), left.size(), rightBytes.data(), right.size());
+  const NumeralStatus leftStatus = ParseOperand(Operand::kLeft, leftBytes.data(), left.size());
+  const NumeralStatus rightStatus = ParseOperand(Operand::kRight, rightBytes.data(), right.size());
   char paired[ravur::kResultRoom];
   const size_t pairedLength = PairResultInto(paired, operation);
-  if (got == want && length == got.size() && into == got && pairedLength == got.size() && paired == got) {
+  const bool judged = leftStatus == CheckNumeral(left.data(), left.size()) &&
+                      rightStatus == CheckNumeral(right.data(), right.size());
+  if (got == want && length == got.size() && into == got && pairedLength == got.size() && paired == got && judged) {
     return ::testing::AssertionSuccess();
   }
   return ::testing::AssertionFailure() << "'" << left << "' '" << right << "': Result " << got << ", ResultInto "
                                        << into << " (" << length << " bytes), PairResultInto " << paired << " ("
-                                       << pairedLength << " bytes), records " << want;
+                                       << pairedLength << " bytes), records " << want
+                                       << (judged ? "" : ", ParseOperand judged otherwise than CheckNumeral");
 }
 
 constexpr DxOperation kOperations[] = {DxAdd, DxSubtract, DxMultiply, DxDivide};
