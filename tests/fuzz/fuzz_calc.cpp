@@ -29,7 +29,7 @@ using ravur::kMaxNumeralDigits, ravur::kQuotientDigits, ravur::kIntCapacity, rav
       ravur::DxNumber, ravur::DxOperation, ravur::IsZero, ravur::NumeralStatus, ravur::CheckNumeral,
       ravur::CharArrToDxNumber, ravur::CharArrLenByDxNumber, ravur::DxNumberToCharArr, ravur::Result,
       ravur::DxCompare, ravur::DxAdd, ravur::DxSubtract, ravur::MoveFloatPoint, ravur::DxMultiply,
-      ravur::DxDivide;
+      ravur::DxDivide, ravur::Operand, ravur::ParseOperand, ravur::PairResultInto, ravur::kResultRoom;
 
 [[noreturn]] void Fail(const int line, const char* what) {
   std::fprintf(stderr, "fuzz_calc.cpp:%d: property failed: %s\n", line, what);
@@ -179,10 +179,12 @@ std::string Negated(const std::string& text) {
   return text == "0" ? text : "-" + text;
 }
 
-// Checks one token; true when the parser's view of it (the bytes before any
+// Checks one token, also judged whole (NUL bytes and all) by the parse of
+// the pair's operand; true when the parser's view of it (the bytes before any
 // NUL) is an accepted numeral, which is then in `number` and `shape`.
-bool CheckToken(const std::string& token, DxNumber* number, Shape* shape, std::string* text) {
+bool CheckToken(const std::string& token, const Operand operand, DxNumber* number, Shape* shape, std::string* text) {
   REQUIRE(CheckNumeral(token.data(), token.size()) == Classify(token, shape));
+  REQUIRE(ParseOperand(operand, token.data(), token.size()) == Classify(token, shape));
   *text = token.substr(0, token.find('\0'));
   const NumeralStatus status = Classify(*text, shape);
   *number = Parse(*text);
@@ -262,9 +264,16 @@ void CheckOperations(const DxNumber& a, const Shape& sa, const std::string& ta, 
   const std::string productText = Format(product);
   const std::string quotientText = Format(quotient);
 
-  // What the driver prints comes from Result, which parses the texts again.
+  // What the driver prints comes from the operands it parsed, and Result,
+  // which parses the texts again.
   const std::pair<DxOperation, const std::string*> printed[] = {
       {DxAdd, &sumText}, {DxSubtract, &differenceText}, {DxMultiply, &productText}, {DxDivide, &quotientText}};
+  ParseOperand(Operand::kLeft, ta.data(), ta.size());
+  ParseOperand(Operand::kRight, tb.data(), tb.size());
+  for (const auto& [operation, text] : printed) {
+    char buffer[kResultRoom];
+    REQUIRE(PairResultInto(buffer, operation) == text->size() && *text == buffer);
+  }
   for (const auto& [operation, text] : printed) {
     const char* result = Result(ta.c_str(), tb.c_str(), operation);
     REQUIRE(result != nullptr && *text == result);
@@ -310,8 +319,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Shape sb;
   std::string ta;
   std::string tb;
-  const bool leftAccepted = CheckToken(left, &a, &sa, &ta);
-  const bool rightAccepted = CheckToken(right, &b, &sb, &tb);
+  const bool leftAccepted = CheckToken(left, Operand::kLeft, &a, &sa, &ta);
+  const bool rightAccepted = CheckToken(right, Operand::kRight, &b, &sb, &tb);
   if (leftAccepted) {
     const auto reach = kFracCapacity - kMaxNumeralDigits;
     CheckShift(a, sa, static_cast<int32_t>(size % (2 * reach + 1)) - reach);
