@@ -550,17 +550,21 @@ Wide DivideThreeWords(const DoubleWord u21, const Wide u0, const DoubleWord d, c
 }
 
 // floor(u / divisor), for a divisor of three or four limbs that is at least
-// 2^64: DivideLimbs's quotient, written as its quotientLimbs limbs. u[uCount]
-// is set to 0, so that a last odd limb reads as a pair.
-void DivideByTwoWords(Limb* u, const int32_t uCount, const DoubleWord divisor, Limb* quotient,
+// 2^64: DivideLimbs's quotient, written as its quotientLimbs limbs. The
+// quotient is below kLimbBase^quotientLimbs, so u's limbs above its pairs
+// (at most three, as the divisor has a limb more than u has above the
+// quotient's limbs) are below the divisor: they start the remainder.
+void DivideByTwoWords(const Limb* u, const int32_t uCount, const DoubleWord divisor, Limb* quotient,
                       const int32_t quotientLimbs) {
-  std::fill_n(quotient, quotientLimbs, 0);  // an exact division stops early
   const int32_t shift = __builtin_clzll(HighWord(divisor));  // 8 to 63: below 2^120, at least 2^64
   const DoubleWord d = divisor << shift;
   const Wide reciprocal = ReciprocalOfTwoWords(d);
-  u[uCount] = 0;
+  const int32_t quotientPairs = (quotientLimbs + 1) / 2;
   DoubleWord remainder = 0;  // shifted as d is, below d
-  for (int32_t j = (uCount - 1) / 2; j >= 0; --j) {
+  for (int32_t k = uCount - 1; k >= 2 * quotientPairs; --k) remainder = remainder * kLimbBase + u[k];
+  remainder <<= shift;
+  Wide pairs[kDividendPairs];
+  for (int32_t j = quotientPairs - 1; j >= 0; --j) {
     // remainder x kPairBase + pair x 2^shift as u21 x 2^64 + u0. The middle
     // word's three terms fit one word: the high words of a word times
     // kPairBase and of the shifted pair (below 2^60 x 2^63) are below 2^60.
@@ -570,10 +574,14 @@ void DivideByTwoWords(Limb* u, const int32_t uCount, const DoubleWord divisor, L
     const Wide u0 = static_cast<Wide>(lower) + pairLow;
     const Wide middle = HighWord(lower) + (pair >> (kWordBits - shift)) + (u0 < pairLow ? 1 : 0);
     const DoubleWord u21 = static_cast<DoubleWord>(HighWord(remainder)) * kPairBase + middle;
-    PutQuotientPair(DivideThreeWords(u21, u0, d, reciprocal, &remainder), j, quotient, quotientLimbs);
+    pairs[j] = DivideThreeWords(u21, u0, d, reciprocal, &remainder);
     // A zero remainder with nothing but zeros below it: the quotient is exact.
-    if (remainder == 0 && IsZeroRun(u, 2 * j)) return;
+    if (remainder == 0 && IsZeroRun(u, 2 * j)) {
+      std::fill_n(pairs, j, 0);
+      break;
+    }
   }
+  UnpairLimbs(pairs, quotientLimbs, quotient);
 }
 
 }  // namespace
