@@ -289,10 +289,6 @@ LimbOperation LimbFormOf(const DxOperation operation) {
   return nullptr;
 }
 
-}  // namespace
-
-namespace {
-
 // The numerals ResultInto and ParseOperand parsed last, in limbs.
 ParsedNumeral<LimbNumber> s_leftLimbs;
 ParsedNumeral<LimbNumber> s_rightLimbs;

@@ -405,7 +405,8 @@ TEST(WordTwins, AgreeWithThePortableForms) {
                                                     {709551617, 446744073, 18},
                                                     {0, 0, 1},
                                                     {543950336, 264337593, 228162514, 79},
-                                                    {140172288, 451903530, 892457936, 664613997}};
+                                                    {140172288, 451903530, 892457936, 664613997},
+                                                    {899124221, 285380274, 237940039, 1}};  // 2^90 - 3
   Limb a[kFormLimbs];
   Limb b[kFormLimbs];
   for (int i = 0; i < kRecords; ++i) {
@@ -448,6 +449,33 @@ TEST(WordTwins, AgreeWithThePortableForms) {
         ASSERT_TRUE(std::equal(a, a + aCount, quotient)) << uCount << " / " << bCount;
       }
     }
+  }
+  // Each of those divisors dividing its own multiple by kLimbBase^4, plus 1:
+  // the remainder is zero two limbs from the end, with a limb below that is
+  // not, so a step divides zero. Shifted, 2^90 - 3 has a top word of all ones,
+  // which puts that step's remainder test at its boundary.
+  for (const std::vector<Limb>& edge : wordEdges) {
+    const auto vCount = static_cast<int32_t>(edge.size());
+    const int32_t uCount = 4 + vCount;
+    const Limb power[] = {0, 0, 0, 0, 1};  // the quotient, kLimbBase^4
+    for (const bool portable : {false, true}) {
+      Limb u[kDividendLimbs + 1] = {1, 0, 0, 0};
+      std::copy(edge.begin(), edge.end(), u + 4);
+      Limb quotient[kDividendLimbs];
+      (portable ? DivideLimbsPortable : DivideLimbs)(u, uCount, edge.data(), vCount, quotient);
+      EXPECT_TRUE(std::equal(power, power + 5, quotient)) << edge.back() << (portable ? " portable" : "");
+    }
+  }
+  // An exact quotient whose last pair the two-word division first estimates
+  // one too small, the remainder then equal to the divisor: its second
+  // correction at its boundary.
+  for (const bool portable : {false, true}) {
+    Limb u[kDividendLimbs + 1] = {817034720, 592637850, 311125065, 40639884, 117051160, 270193291};
+    const Limb v[] = {809635752, 85165610, 267166580, 665676979};
+    const Limb want[] = {709894860, 405892496, 0};
+    Limb quotient[kDividendLimbs];
+    (portable ? DivideLimbsPortable : DivideLimbs)(u, 6, v, 4, quotient);
+    EXPECT_TRUE(std::equal(want, want + 3, quotient)) << (portable ? "portable" : "");
   }
   // Two-word products and divisions, on random operands of every bit length
   // (a divisor of every top bit, a numerator just below divisor x 2^64) and
