@@ -558,6 +558,7 @@ void DivideByTwoWords(const Limb* u, const int32_t uCount, const DoubleWord divi
                       const int32_t quotientLimbs) {
   const int32_t shift = __builtin_clzll(HighWord(divisor));  // 8 to 63: below 2^120, at least 2^64
   const DoubleWord d = divisor << shift;
+  const Wide scale = Wide{1} << shift;
   const Wide reciprocal = ReciprocalOfTwoWords(d);
   const int32_t quotientPairs = (quotientLimbs + 1) / 2;
   DoubleWord remainder = 0;  // shifted as d is, below d
@@ -565,15 +566,18 @@ void DivideByTwoWords(const Limb* u, const int32_t uCount, const DoubleWord divi
   remainder <<= shift;
   Wide pairs[kDividendPairs];
   for (int32_t j = quotientPairs - 1; j >= 0; --j) {
-    // remainder x kPairBase + pair x 2^shift as u21 x 2^64 + u0. The middle
-    // word's three terms fit one word: the high words of a word times
-    // kPairBase and of the shifted pair (below 2^60 x 2^63) are below 2^60.
+    // remainder x kPairBase + pair x 2^shift as u21 x 2^64 + u0: the low
+    // word of the remainder times kPairBase (below 2^124) takes the shifted
+    // pair's low word without a carry out, and the middle word's terms, the
+    // high words of that and of the shifted pair (below 2^60 x 2^63), fit one
+    // word.
     const Wide pair = u[2 * j] + Wide{u[2 * j + 1]} * kLimbBase;
-    const Wide pairLow = pair << shift;
-    const DoubleWord lower = static_cast<DoubleWord>(static_cast<Wide>(remainder)) * kPairBase;
-    const Wide u0 = static_cast<Wide>(lower) + pairLow;
-    const Wide middle = HighWord(lower) + (pair >> (kWordBits - shift)) + (u0 < pairLow ? 1 : 0);
-    const DoubleWord u21 = static_cast<DoubleWord>(HighWord(remainder)) * kPairBase + middle;
+    const DoubleWord shifted = static_cast<DoubleWord>(pair) * scale;
+    const DoubleWord lower =
+        static_cast<DoubleWord>(static_cast<Wide>(remainder)) * kPairBase + static_cast<Wide>(shifted);
+    const DoubleWord u21 =
+        static_cast<DoubleWord>(HighWord(remainder)) * kPairBase + (HighWord(lower) + HighWord(shifted));
+    const auto u0 = static_cast<Wide>(lower);
     pairs[j] = DivideThreeWords(u21, u0, d, reciprocal, &remainder);
     // A zero remainder with nothing but zeros below it: the quotient is exact.
     if (remainder == 0 && IsZeroRun(u, 2 * j)) {
