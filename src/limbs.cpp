@@ -1033,20 +1033,20 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
     dividendCount = dividendLimbCount + shift;
     std::copy_n(dividendLimbs - shift, dividendCount, dividend);
   }
-  // Both routes write quotient[0..quotientCount); the first limb is set here
-  // too, since GCC, seeing DivideLimbs inlined, cannot tell its fill is not empty.
-  Limb quotient[kDividendLimbs];
+  // The quotient is written in place: a negative count of fraction limbs
+  // puts its lowest limb -fracLimbs limbs above the point, and the quotient
+  // of numerals ends within the number's room (see kNumberLimbs). Both
+  // routes write quotient[0..quotientCount); the first limb is set here too,
+  // since GCC, seeing DivideLimbs inlined, cannot tell its fill is not empty.
+  const int32_t below = std::max(-fracLimbs, 0);
+  std::fill_n(result->limbs, below, 0);
+  Limb* const quotient = result->limbs + below;
   quotient[0] = 0;
   if (!DivideByTopLimbs(dividend, dividendCount, divisor, divisorCount, quotient)) {
     DivideLimbs(dividend, dividendCount, divisor, divisorCount, quotient);
   }
   const int32_t quotientCount = dividendCount - divisorCount + 1;
   quotient[0] -= quotient[0] % kPowersOfTen[cut];
-  // A negative count of fraction limbs: the quotient's lowest limb lies
-  // -fracLimbs limbs above the point.
-  const int32_t below = std::max(-fracLimbs, 0);
-  std::fill_n(result->limbs, below, 0);
-  std::copy_n(quotient, quotientCount, result->limbs + below);
   result->fracLimbs = std::max(fracLimbs, 0);
   result->count = below + quotientCount;
   TrimTop(result);
