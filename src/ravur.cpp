@@ -260,7 +260,7 @@ auto ParseInto(const char* text, const size_t length, ParsedNumeral<Number>* slo
   slot->isFilled = length <= static_cast<size_t>(kMaxNumeralLength);
   if (slot->isFilled) {
     char* const kept = slot->padded + kTextOffset;
-    std::memcpy(kept, text, length);
+    if (length > 0) std::memcpy(kept, text, length);  // an empty text may have no address
     kept[length] = '\0';
     text = kept;
   }

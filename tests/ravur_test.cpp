@@ -234,6 +234,11 @@ TEST(Adapter, ResultIntoWritesAnyOperationsText) {
   EXPECT_EQ(ParseOperand(Operand::kLeft, fraction.data(), fraction.size()), NumeralStatus::kTooManyFracDigits);
   EXPECT_EQ(ravur::PairResultInto(buffer, DxSubtract), 1u);
   EXPECT_STREQ(buffer, "2");
+  // No bytes at all, at no address: the empty numeral, zero.
+  ParseOperand(Operand::kLeft, "-3", 2);
+  EXPECT_EQ(ParseOperand(Operand::kRight, nullptr, 0), NumeralStatus::kAccepted);
+  EXPECT_EQ(ravur::PairResultInto(buffer, DxDivide), 10u);
+  EXPECT_STREQ(buffer, "-#INFINITE");
 }
 
 TEST(Compare, OrdersBySignThenMagnitude) {
