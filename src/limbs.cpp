@@ -551,9 +551,10 @@ Wide DivideThreeWords(const DoubleWord u21, const Wide u0, const DoubleWord d, c
 
 // floor(u / divisor), for a divisor of three or four limbs that is at least
 // 2^64: DivideLimbs's quotient, written as its quotientLimbs limbs. The
-// quotient is below kLimbBase^quotientLimbs, so u's limbs above its pairs
-// (at most three, as the divisor has a limb more than u has above the
-// quotient's limbs) are below the divisor: they start the remainder.
+// quotient is below kLimbBase^quotientLimbs, so the limbs of u above the
+// quotient's pairs, at most three (u has one limb fewer than the divisor
+// above the quotient's limbs), read as a number below the divisor: they start
+// the remainder.
 void DivideByTwoWords(const Limb* u, const int32_t uCount, const DoubleWord divisor, Limb* quotient,
                       const int32_t quotientLimbs) {
   const int32_t shift = __builtin_clzll(HighWord(divisor));  // 8 to 63: below 2^120, at least 2^64
