@@ -503,6 +503,13 @@ constexpr int32_t kTwoWordDivisorLimbs = 4;
 Wide HighWord(const DoubleWord value) { return static_cast<Wide>(value >> kWordBits); }
 DoubleWord FromWords(const Wide high, const Wide low) { return (static_cast<DoubleWord>(high) << kWordBits) | low; }
 
+// limbs[0..count) as one binary number, for at most four limbs (below 10^36).
+DoubleWord LimbsValue(const Limb* limbs, const int32_t count) {
+  DoubleWord value = 0;
+  for (int32_t k = count - 1; k >= 0; --k) value = value * kLimbBase + limbs[k];
+  return value;
+}
+
 // floor((2^192 - 1) / d) - 2^64 for d with its top bit set (Algorithm 6:
 // the reciprocal of d's top word, corrected for its low word).
 Wide ReciprocalOfTwoWords(const DoubleWord d) {
@@ -562,9 +569,8 @@ void DivideByTwoWords(const Limb* u, const int32_t uCount, const DoubleWord divi
   const Wide scale = Wide{1} << shift;
   const Wide reciprocal = ReciprocalOfTwoWords(d);
   const int32_t quotientPairs = (quotientLimbs + 1) / 2;
-  DoubleWord remainder = 0;  // shifted as d is, below d
-  for (int32_t k = uCount - 1; k >= 2 * quotientPairs; --k) remainder = remainder * kLimbBase + u[k];
-  remainder <<= shift;
+  // Shifted as d is, below d.
+  DoubleWord remainder = LimbsValue(u + 2 * quotientPairs, uCount - 2 * quotientPairs) << shift;
   Wide pairs[kDividendPairs];
   for (int32_t j = quotientPairs - 1; j >= 0; --j) {
     // remainder x kPairBase + pair x 2^shift as u21 x 2^64 + u0: the low
@@ -603,9 +609,7 @@ void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCo
     return;
   }
   if (vCount > kShortDivisorLimbs) {
-    Wide pairs[2] = {0, 0};
-    PairLimbs(v, vCount, pairs);
-    const DoubleWord divisor = static_cast<DoubleWord>(pairs[1]) * kPairBase + pairs[0];
+    const DoubleWord divisor = LimbsValue(v, vCount);
     if (HighWord(divisor) != 0) {
       DivideByTwoWords(u, uCount, divisor, quotient, uCount - vCount + 1);
     } else {
@@ -1037,12 +1041,10 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
   // The quotient is written in place: a negative count of fraction limbs
   // puts its lowest limb -fracLimbs limbs above the point, and the quotient
   // of numerals ends within the number's room (see kNumberLimbs). Both
-  // routes write quotient[0..quotientCount); the first limb is set here too,
-  // since GCC, seeing DivideLimbs inlined, cannot tell its fill is not empty.
+  // routes write quotient[0..quotientCount).
   const int32_t below = std::max(-fracLimbs, 0);
   std::fill_n(result->limbs, below, 0);
   Limb* const quotient = result->limbs + below;
-  quotient[0] = 0;
   if (!DivideByTopLimbs(dividend, dividendCount, divisor, divisorCount, quotient)) {
     DivideLimbs(dividend, dividendCount, divisor, divisorCount, quotient);
   }
