@@ -898,16 +898,19 @@ void MultiplyLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNu
 
 namespace {
 
-// Digits of a non-zero limb.
+// Digits of a non-zero limb: with b its bit length, t = floor(b log10 2)
+// (b x 1233 / 2^12 is that for b up to 30), it has t digits, or t + 1 once it
+// reaches 10^t. No loop: random limbs would mispredict its end.
 int32_t DigitCount(const Limb limb) {
-  int32_t count = 1;
-  while (count < kLimbDigits && limb >= kPowersOfTen[count]) ++count;
-  return count;
+  const int32_t bits = kWordBits - LeadingZeroBits(limb);
+  const int32_t t = bits * 1233 >> 12;
+  return t + (limb >= kPowersOfTen[t] ? 1 : 0);
 }
 
-// e with the top digit of the non-zero number at weight 10^(e - 1).
-int32_t TopDigitExponent(const LimbNumber* number) {
-  return kLimbDigits * (number->count - number->fracLimbs - 1) + DigitCount(number->limbs[number->count - 1]);
+// e with the top digit of the non-zero number at weight 10^(e - 1), for the
+// number's top limb of topDigits digits.
+int32_t TopDigitExponent(const LimbNumber* number, const int32_t topDigits) {
+  return kLimbDigits * (number->count - number->fracLimbs - 1) + topDigits;
 }
 
 // ceil(s / kLimbDigits) for either sign of s.
@@ -953,23 +956,6 @@ bool DivideByTopLimbs(const Limb* u, const int32_t uCount, const Limb* v, const 
 // The longest divisor DivideLimbNumbers packs (a limb fewer the gain).
 constexpr int32_t kPackedDivisorLimbs = 5;
 
-// The decimal zeros at the bottom of a non-zero limb, 0 to kLimbDigits - 1.
-int32_t TrailingZeroDigits(const Limb limb) {
-  int32_t zeros = 0;
-  while (limb % kPowersOfTen[zeros + 1] == 0) ++zeros;
-  return zeros;
-}
-
-// out = limbs[0..count) / 10^k, for a number that 10^k divides and whose top
-// limb is below 10^k (k from 1 to kLimbDigits - 1): count - 1 limbs, the top
-// one not zero; each is the limb's high digits and the next one's low digits.
-int32_t DivideByPowerOfTen(const Limb* limbs, const int32_t count, const int32_t k, Limb* out) {
-  const Limb divisor = kPowersOfTen[k];
-  const Limb upper = kPowersOfTen[kLimbDigits - k];
-  for (int32_t i = 0; i + 1 < count; ++i) out[i] = limbs[i] / divisor + limbs[i + 1] % divisor * upper;
-  return count - 1;
-}
-
 // limbs[0..count) x= factor, returning the limb carried out of the top.
 Limb MultiplyByLimb(Limb* limbs, const int32_t count, const Limb factor) {
   Wide carry = 0;
@@ -999,7 +985,10 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
     result->isNegative = left->isNegative;
     return;
   }
-  const int32_t kept = kQuotientDigits - 1 - (TopDigitExponent(left) - TopDigitExponent(right));
+  const int32_t leftTopDigits = DigitCount(left->limbs[left->count - 1]);
+  const int32_t rightTopDigits = DigitCount(right->limbs[right->count - 1]);
+  const int32_t kept =
+      kQuotientDigits - 1 - (TopDigitExponent(left, leftTopDigits) - TopDigitExponent(right, rightTopDigits));
   const int32_t fracLimbs = LimbsForDigits(kept);
   const int32_t cut = kLimbDigits * fracLimbs - kept;
   const Limb* divisor = right->limbs;
@@ -1011,18 +1000,20 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
     --shift;
   }
   // A short divisor whose digits would fit one limb fewer once the zeros in
-  // its lowest limb are dropped is packed so: V = V' x 10^z, and the quotient
-  // floor(L B^shift / V) is floor(L x 10^(9 - z) x B^(shift - 1) / V'). A
-  // long one is not: its quotient mostly comes from its top limbs alone.
-  Limb packed[kFormLimbs];
+  // its lowest limb are dropped is packed so: with t the digits of its top
+  // limb and 10^t dividing its lowest, V = V' x 10^t, and the quotient
+  // floor(L B^shift / V) is floor(L x 10^(9 - t) x B^(shift - 1) / V'), where
+  // V' is V x 10^(9 - t) without its lowest limb, then 0. A long one is not:
+  // its quotient mostly comes from its top limbs alone.
+  Limb packed[kFormLimbs + 1];
   Limb scaled[kNumberLimbs + 1];
   const Limb* dividendLimbs = left->limbs;
   int32_t dividendLimbCount = left->count;
-  const int32_t zeros = divisorCount <= kPackedDivisorLimbs ? TrailingZeroDigits(divisor[0]) : 0;
-  if (divisor[divisorCount - 1] < kPowersOfTen[zeros]) {
-    divisorCount = DivideByPowerOfTen(divisor, divisorCount, zeros, packed);
-    divisor = packed;
-    dividendLimbCount = MultiplyByPowerOfTen(left->limbs, left->count, kLimbDigits - zeros, scaled);
+  if (divisorCount <= kPackedDivisorLimbs && divisor[0] % kPowersOfTen[rightTopDigits] == 0) {
+    MultiplyByPowerOfTen(divisor, divisorCount, kLimbDigits - rightTopDigits, packed);
+    divisor = packed + 1;
+    --divisorCount;
+    dividendLimbCount = MultiplyByPowerOfTen(left->limbs, left->count, kLimbDigits - rightTopDigits, scaled);
     dividendLimbs = scaled;
     --shift;
   }

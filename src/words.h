@@ -132,6 +132,12 @@ inline int32_t LeadingZeroBitsPortable(Word word) {
   return zeros;
 }
 
+#if RAVUR_GNU_WORDS
+inline int32_t LeadingZeroBits(const Word word) { return __builtin_clzll(word); }
+#else
+inline int32_t LeadingZeroBits(const Word word) { return LeadingZeroBitsPortable(word); }
+#endif
+
 // One step of the division below (Hacker's Delight, 2nd ed., 9-4, divlu):
 // the quotient half of (top x 2^32 + next) / divisor, for top below divisor
 // and divisor normalised (top bit set), by Knuth's estimate from the top

@@ -378,6 +378,7 @@ TEST(WordTwins, AgreeWithThePortableForms) {
     ASSERT_EQ(ReverseBytes(word), ReverseBytesPortable(word)) << i;
     ASSERT_EQ(LowestSetByte(word), LowestSetBytePortable(word)) << i;
     ASSERT_EQ(HighestSetByte(word), HighestSetBytePortable(word)) << i;
+    ASSERT_EQ(LeadingZeroBits(word), LeadingZeroBitsPortable(word)) << i;
     unsigned char stored[kWordBytes];
     StoreLittle(stored, word);
     ASSERT_EQ(std::memcmp(stored, bytes, kWordBytes), 0) << i;
