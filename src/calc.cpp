@@ -15,6 +15,7 @@
 
 #include "input.h"
 #include "ravur.h"
+#include "words.h"  // word-at-a-time scanning, as the library's parser does
 
 namespace {
 
@@ -81,19 +82,21 @@ bool SkipSeparators(Input* in) {
   }
 }
 
-// The first separator in [from, end), or end. A word of eight bytes none of
-// which is below 0x21 holds no separator and is passed whole: a byte's top
-// bit is set in (word - 0x21 each) & ~word only where a byte below 0x21 is or
-// a borrow from one has reached, so a zero mask is exact. Digits, signs and
-// points are all above 0x20: the bytes up to the first one below 0x21 are
-// passed by one comparison each, and only a byte below 0x21 that is no
-// separator (a control byte, in a token refused anyway) is passed the slow way.
+// The first separator in [from, end), or end. In a word of eight bytes read
+// little-endian, a byte's top bit is set in (word - 0x21 each) & ~word where a
+// byte below 0x21 is or a borrow from one has reached (only the bytes after
+// it): the lowest flagged byte is the first one below 0x21. Digits, signs and
+// points are all above 0x20, and only a byte below 0x21 that is no separator
+// (a control byte, in a token refused anyway) is passed the slow way.
 const char* FindSeparator(const char* from, const char* end) {
-  constexpr uint64_t kEveryByte = 0x0101010101010101u;
-  for (; end - from >= 8; from += 8) {
-    uint64_t word;
-    std::memcpy(&word, from, sizeof word);
-    if (((word - 0x21 * kEveryByte) & ~word & 0x80 * kEveryByte) != 0) break;
+  using ravur::detail::kEveryByte, ravur::detail::LoadLittle, ravur::detail::LowestSetByte, ravur::detail::Word;
+  for (; end - from >= ravur::detail::kWordBytes; from += ravur::detail::kWordBytes) {
+    const Word word = LoadLittle(from);
+    const Word below = (word - 0x21 * kEveryByte) & ~word & (0x80 * kEveryByte);
+    if (below != 0) {
+      from += LowestSetByte(below);
+      break;
+    }
   }
   while (from != end && static_cast<unsigned char>(*from) > ' ') ++from;
   while (from != end && !IsSeparator(*from)) ++from;
