@@ -18,6 +18,15 @@ constexpr Word kZeroChars = '0' * kEveryByte;
 
 static_assert(kNumeralPad >= kWordBytes, "the parser reads a word before the text and past its terminator");
 
+// Digits of a non-zero limb: with b its bit length, t = floor(b log10 2)
+// (b x 1233 / 2^12 is that for b up to 30), it has t digits, or t + 1 once it
+// reaches 10^t. No loop: random limbs would mispredict its end.
+int32_t DigitCount(const Limb limb) {
+  const int32_t bits = kWordBits - LeadingZeroBits(limb);
+  const int32_t t = bits * 1233 >> 12;
+  return t + (limb >= kPowersOfTen[t] ? 1 : 0);
+}
+
 }  // namespace
 
 // Limb k (from the least significant) holds the digits from position
@@ -898,15 +907,6 @@ void MultiplyLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNu
 
 namespace {
 
-// Digits of a non-zero limb: with b its bit length, t = floor(b log10 2)
-// (b x 1233 / 2^12 is that for b up to 30), it has t digits, or t + 1 once it
-// reaches 10^t. No loop: random limbs would mispredict its end.
-int32_t DigitCount(const Limb limb) {
-  const int32_t bits = kWordBits - LeadingZeroBits(limb);
-  const int32_t t = bits * 1233 >> 12;
-  return t + (limb >= kPowersOfTen[t] ? 1 : 0);
-}
-
 // e with the top digit of the non-zero number at weight 10^(e - 1), for the
 // number's top limb of topDigits digits.
 int32_t TopDigitExponent(const LimbNumber* number, const int32_t topDigits) {
@@ -1051,9 +1051,10 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
 
 namespace {
 
-// The characters of 000 to 999, three a number in four bytes (the fourth
-// one, written past the group and always overwritten, is 0), so that one
-// whole-word move writes a group.
+// The characters of 000 to 999, three a number in four bytes, so that one
+// whole-word move writes a group. The fourth byte, written past the group
+// and always overwritten, is 0, so that a group read as a word adds nothing
+// to the characters placed above it.
 constexpr int32_t kGroupDigits = 3;
 constexpr int32_t kGroupBytes = 4;
 constexpr Limb kGroupScale = 1000;
@@ -1080,22 +1081,36 @@ constexpr Wide kScaleToTop = ((Wide{1} << kGroupShift) + kTopGroupWeight - 1) / 
 static_assert(kScaleToTop <= UINT64_MAX / (kLimbBase - 1) && kFractionMask <= UINT64_MAX / kGroupScale,
               "the fixed-point steps stay within 64 bits");
 
-// Writes the nine digits of a limb, leading zeros included, three at a time
-// by fixed-point scaling: t = limb x kScaleToTop is limb / 10^6 with the top
-// group above bit 54, and each multiplication of the fraction bits by 1000
-// brings the next group above it. t exceeds the exact limb x 2^54 / 10^6 by
-// less than limb < 10^9, an excess 1000^k x 10^9 after k groups, while the
-// exact value lies at least 1000^k x 2^54 / 10^6 > 1.8 x 1000^k x 10^10
-// below the next group's step: no group comes out too high. Each group's move
-// writes one byte past it, which the next group (or what follows the limb)
-// overwrites.
-char* WriteNineDigits(const Limb limb, char* out) {
+// A limb's three groups of three digits, the top one first.
+struct Groups {
+  Wide top;
+  Wide middle;
+  Wide bottom;
+};
+
+// The groups by fixed-point scaling: t = limb x kScaleToTop is limb / 10^6
+// with the top group above bit 54, and each multiplication of the fraction
+// bits by 1000 brings the next group above it. t exceeds the exact limb x
+// 2^54 / 10^6 by less than limb < 10^9, an excess 1000^k x 10^9 after k
+// groups, while the exact value lies at least 1000^k x 2^54 / 10^6 > 1.8 x
+// 1000^k x 10^10 below the next group's step: no group comes out too high.
+Groups GroupsOf(const Limb limb) {
   Wide t = limb * kScaleToTop;
-  std::memcpy(out, kDigitGroups.chars + kGroupBytes * (t >> kGroupShift), kGroupBytes);
+  const Wide top = t >> kGroupShift;
   t = (t & kFractionMask) * kGroupScale;
-  std::memcpy(out + kGroupDigits, kDigitGroups.chars + kGroupBytes * (t >> kGroupShift), kGroupBytes);
+  const Wide middle = t >> kGroupShift;
   t = (t & kFractionMask) * kGroupScale;
-  std::memcpy(out + 2 * kGroupDigits, kDigitGroups.chars + kGroupBytes * (t >> kGroupShift), kGroupBytes);
+  return {top, middle, t >> kGroupShift};
+}
+
+// Writes the nine digits of a limb, leading zeros included, a group a move.
+// Each group's move writes one byte past it, which the next group (or what
+// follows the limb) overwrites.
+char* WriteNineDigits(const Limb limb, char* out) {
+  const Groups groups = GroupsOf(limb);
+  std::memcpy(out, kDigitGroups.chars + kGroupBytes * groups.top, kGroupBytes);
+  std::memcpy(out + kGroupDigits, kDigitGroups.chars + kGroupBytes * groups.middle, kGroupBytes);
+  std::memcpy(out + 2 * kGroupDigits, kDigitGroups.chars + kGroupBytes * groups.bottom, kGroupBytes);
   return out + kLimbDigits;
 }
 
@@ -1107,26 +1122,42 @@ char* WriteLimbs(const Limb* limbs, const int32_t from, const int32_t to, char* 
   return out;
 }
 
-// Writes a non-zero limb without its leading zeros: its nine digits written
-// in place, then, below 10^8, the digits from the first one that is not '0'
-// (a non-zero limb has one among its nine) moved to the front as one word:
-// there are at most eight. The search and the move read up to the sixteenth
-// byte from out, written or not.
+// A group's three characters, read little-endian, and its fourth byte, 0.
+Word GroupChars(const Wide group) { return LoadLittle32(kDigitGroups.chars + kGroupBytes * group); }
+
+// The limb's characters but the top one, eight, as a word read
+// little-endian. The leading and trailing limbs take their zeros from it,
+// not from the characters just written: a word read across the separate
+// moves of the groups would wait for them to reach memory.
+Word LowerEightChars(const Groups& groups) {
+  return (GroupChars(groups.top) >> kByteBits) | (GroupChars(groups.middle) << (2 * kByteBits)) |
+         (GroupChars(groups.bottom) << (5 * kByteBits));
+}
+
+// Writes a non-zero limb without its leading zeros: a limb of nine digits as
+// its top character and then the other eight, a shorter one as the eight
+// shifted down to its first digit (the top character, written first, is then
+// overwritten). Up to eight bytes past the last digit are written.
 char* WriteLeadingLimb(const Limb limb, char* out) {
-  WriteNineDigits(limb, out);
-  if (limb >= kPowersOfTen[kEightDigits]) return out + kLimbDigits;
-  const char* const first = SkipLeadingZeros(out);
-  StoreLittle(out, LoadLittle(first));
-  return out + (kLimbDigits - (first - out));
+  const Groups groups = GroupsOf(limb);
+  const int32_t digits = DigitCount(limb);
+  const int32_t whole = digits == kLimbDigits ? 1 : 0;
+  out[0] = kDigitGroups.chars[kGroupBytes * groups.top];
+  StoreLittle(out + whole, LowerEightChars(groups) >> (kByteBits * (kLimbDigits - 1 - digits + whole)));
+  return out + digits;
 }
 
 // Writes the nine digits of a non-zero limb without its trailing zeros: all
-// nine, ended after the last one among the lower eight that is not '0' (after
-// the top one, when they are all '0').
+// nine, as its top character and then the other eight, ended after the last
+// one among the eight that is not '0' (after the top one, when they are all
+// '0').
 char* WriteTrailingLimb(const Limb limb, char* out) {
-  WriteNineDigits(limb, out);
-  const Word lower = LoadLittle(out + 1) ^ kZeroChars;
-  return out + (lower == 0 ? 1 : HighestSetByte(lower) + 2);
+  const Groups groups = GroupsOf(limb);
+  const Word lower = LowerEightChars(groups);
+  out[0] = kDigitGroups.chars[kGroupBytes * groups.top];
+  StoreLittle(out + 1, lower);
+  const Word others = lower ^ kZeroChars;
+  return out + (others == 0 ? 1 : HighestSetByte(others) + 2);
 }
 
 }  // namespace
