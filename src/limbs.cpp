@@ -565,36 +565,19 @@ Wide DivideThreeWords(const DoubleWord u21, const Wide u0, const DoubleWord d, c
   return q1;
 }
 
-// floor(u / divisor), for a divisor of three or four limbs that is at least
-// 2^64: DivideLimbs's quotient, written as its quotientLimbs limbs. The
-// quotient is below kLimbBase^quotientLimbs, so the limbs of u above the
-// quotient's pairs, at most three (u has one limb fewer than the divisor
-// above the quotient's limbs), read as a number below the divisor: they start
-// the remainder.
-void DivideByTwoWords(const Limb* u, const int32_t uCount, const DoubleWord divisor, Limb* quotient,
-                      const int32_t quotientLimbs) {
-  const int32_t shift = __builtin_clzll(HighWord(divisor));  // 8 to 63: below 2^120, at least 2^64
-  const DoubleWord d = divisor << shift;
-  const Wide scale = Wide{1} << shift;
-  const Wide reciprocal = ReciprocalOfTwoWords(d);
-  const int32_t quotientPairs = (quotientLimbs + 1) / 2;
-  // Shifted as d is, below d.
-  DoubleWord remainder = LimbsValue(u + 2 * quotientPairs, uCount - 2 * quotientPairs) << shift;
+// floor(u / divisor) as a short division in the radix kPairBase, written as
+// the quotient's quotientLimbs limbs: step(pair, &remainder) divides
+// remainder x kPairBase + pair by the divisor, returning the quotient's pair
+// and leaving the rest. The quotient is below kLimbBase^quotientLimbs, so
+// the limbs of u above the quotient's pairs (u has one limb fewer than the
+// divisor above the quotient's limbs) read as a number below the divisor:
+// given as `remainder`, they start it.
+template <typename Remainder, typename Step>
+void DivideInPairs(const Limb* u, const int32_t quotientLimbs, Remainder remainder, const Step step,
+                   Limb* quotient) {
   Wide pairs[kDividendPairs];
-  for (int32_t j = quotientPairs - 1; j >= 0; --j) {
-    // remainder x kPairBase + pair x 2^shift as u21 x 2^64 + u0: the low
-    // word of the remainder times kPairBase (below 2^124) takes the shifted
-    // pair's low word without a carry out, and the middle word's terms, the
-    // high words of that and of the shifted pair (below 2^60 x 2^63), fit one
-    // word.
-    const Wide pair = u[2 * j] + Wide{u[2 * j + 1]} * kLimbBase;
-    const DoubleWord shifted = static_cast<DoubleWord>(pair) * scale;
-    const DoubleWord lower =
-        static_cast<DoubleWord>(static_cast<Wide>(remainder)) * kPairBase + static_cast<Wide>(shifted);
-    const DoubleWord u21 =
-        static_cast<DoubleWord>(HighWord(remainder)) * kPairBase + (HighWord(lower) + HighWord(shifted));
-    const auto u0 = static_cast<Wide>(lower);
-    pairs[j] = DivideThreeWords(u21, u0, d, reciprocal, &remainder);
+  for (int32_t j = (quotientLimbs + 1) / 2 - 1; j >= 0; --j) {
+    pairs[j] = step(u[2 * j] + Wide{u[2 * j + 1]} * kLimbBase, &remainder);
     // A zero remainder with nothing but zeros below it: the quotient is exact.
     if (remainder == 0 && IsZeroRun(u, 2 * j)) {
       std::fill_n(pairs, j, 0);
@@ -604,12 +587,56 @@ void DivideByTwoWords(const Limb* u, const int32_t uCount, const DoubleWord divi
   UnpairLimbs(pairs, quotientLimbs, quotient);
 }
 
+// The limbs of u above the quotient's pairs, as one binary number.
+DoubleWord LimbsAbovePairs(const Limb* u, const int32_t uCount, const int32_t quotientLimbs) {
+  const int32_t above = (quotientLimbs + 1) / 2 * 2;
+  return LimbsValue(u + above, uCount - above);
+}
+
+// floor(u / divisor), for a divisor of three or four limbs that is at least
+// 2^64: DivideLimbs's quotient, written as its quotientLimbs limbs.
+void DivideByTwoWords(const Limb* u, const int32_t uCount, const DoubleWord divisor, Limb* quotient,
+                      const int32_t quotientLimbs) {
+  const int32_t shift = __builtin_clzll(HighWord(divisor));  // 8 to 63: below 2^120, at least 2^64
+  const DoubleWord d = divisor << shift;
+  const Wide scale = Wide{1} << shift;
+  const Wide reciprocal = ReciprocalOfTwoWords(d);
+  // remainder x kPairBase + pair x 2^shift as u21 x 2^64 + u0, the remainder
+  // shifted as d is: the low word of the remainder times kPairBase (below
+  // 2^124) takes the shifted pair's low word without a carry out, and the
+  // middle word's terms, the high words of that and of the shifted pair
+  // (below 2^60 x 2^63), fit one word.
+  const auto step = [d, scale, reciprocal](const Wide pair, DoubleWord* remainder) {
+    const DoubleWord shifted = static_cast<DoubleWord>(pair) * scale;
+    const DoubleWord lower =
+        static_cast<DoubleWord>(static_cast<Wide>(*remainder)) * kPairBase + static_cast<Wide>(shifted);
+    const DoubleWord u21 =
+        static_cast<DoubleWord>(HighWord(*remainder)) * kPairBase + (HighWord(lower) + HighWord(shifted));
+    return DivideThreeWords(u21, static_cast<Wide>(lower), d, reciprocal, remainder);
+  };
+  DivideInPairs(u, quotientLimbs, LimbsAbovePairs(u, uCount, quotientLimbs) << shift, step, quotient);
+}
+
+// floor(u / divisor), for a divisor below 2^64: each step one division of
+// two words by one, remainder x kPairBase + pair below divisor x kPairBase,
+// for a quotient pair below kPairBase: half the steps of the limb radix. The
+// quotient's top pair reaches one limb past u's when a one-limb divisor
+// leaves an odd count of quotient limbs: u[uCount] is set to 0 for it.
+void DivideByOneWord(Limb* u, const int32_t uCount, const Wide divisor, Limb* quotient,
+                     const int32_t quotientLimbs) {
+  u[uCount] = 0;
+  const auto step = [divisor](const Wide pair, Wide* remainder) {
+    return DivideDoubleWord(static_cast<DoubleWord>(*remainder) * kPairBase + pair, divisor, remainder);
+  };
+  DivideInPairs(u, quotientLimbs, static_cast<Wide>(LimbsAbovePairs(u, uCount, quotientLimbs)), step, quotient);
+}
+
 }  // namespace
 
 #endif
 
-// Where a 128-bit integer type allows, divisors of three or four limbs are
-// divided as two binary words (those below 2^64 in pairs), and longer ones in
+// Where a 128-bit integer type allows, divisors of up to four limbs are
+// divided as one binary number of one or two words, and longer ones in
 // pairs.
 void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCount, Limb* quotient) {
 #if RAVUR_DOUBLE_WORDS
@@ -617,17 +644,15 @@ void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCo
     DividePairs(u, uCount, v, vCount, quotient);
     return;
   }
-  if (vCount > kShortDivisorLimbs) {
-    const DoubleWord divisor = LimbsValue(v, vCount);
-    if (HighWord(divisor) != 0) {
-      DivideByTwoWords(u, uCount, divisor, quotient, uCount - vCount + 1);
-    } else {
-      DividePairs(u, uCount, v, vCount, quotient);
-    }
-    return;
+  const DoubleWord divisor = LimbsValue(v, vCount);
+  if (HighWord(divisor) != 0) {
+    DivideByTwoWords(u, uCount, divisor, quotient, uCount - vCount + 1);
+  } else {
+    DivideByOneWord(u, uCount, static_cast<Wide>(divisor), quotient, uCount - vCount + 1);
   }
-#endif
+#else
   DivideLimbsPortable(u, uCount, v, vCount, quotient);
+#endif
 }
 
 namespace {

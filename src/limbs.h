@@ -77,9 +77,9 @@ void MultiplyLimbsPortable(const Limb* a, int32_t aCount, const Limb* b, int32_t
 // overwritten.
 void DivideLimbs(Limb* u, int32_t uCount, const Limb* v, int32_t vCount, Limb* quotient);
 // The same quotient by 32-bit limbs alone: what DivideLimbs does without a
-// 128-bit integer type (where it has one, it divides a divisor of three or
-// four limbs as one binary number of two words, and longer ones in pairs of
-// limbs).
+// 128-bit integer type (where it has one, it divides a divisor of up to four
+// limbs as one binary number of one or two words, in steps of two limbs, and
+// longer ones in pairs of limbs).
 void DivideLimbsPortable(Limb* u, int32_t uCount, const Limb* v, int32_t vCount, Limb* quotient);
 
 // Signed decimal numbers as limbs aligned on the point: the form Result
