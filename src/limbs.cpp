@@ -426,13 +426,19 @@ Wide ScalePairs(Wide* pairs, const int32_t count, const Wide scale) {
 
 // Step D4: window[0..n] -= estimate x v; true when that went below zero. The
 // top pair is only compared, not stored: the next window starts one pair
-// lower and ends below it.
+// lower and ends below it. Each product is split apart from the carry before
+// it, which is added to the split's low pair after: the splits, each a
+// division instruction, then do not wait for each other.
 bool SubtractPairs(Wide* window, const Wide* v, const int32_t n, const Wide estimate) {
   Wide carry = 0;   // of the products, below kPairBase
   Wide borrow = 0;  // 0 or 1
   for (int32_t i = 0; i < n; ++i) {
     Wide low = 0;
-    carry = SplitPair(static_cast<DoubleWord>(estimate) * v[i] + carry, &low);
+    const Wide high = SplitPair(static_cast<DoubleWord>(estimate) * v[i], &low);
+    low += carry;
+    const Wide wrap = low >= kPairBase ? 1 : 0;
+    low -= wrap * kPairBase;
+    carry = high + wrap;
     const Wide subtrahend = low + borrow;
     borrow = window[i] < subtrahend ? 1 : 0;
     window[i] = window[i] + borrow * kPairBase - subtrahend;
