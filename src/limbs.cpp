@@ -1112,20 +1112,15 @@ constexpr Wide kScaleToTop = ((Wide{1} << kGroupShift) + kTopGroupWeight - 1) / 
 static_assert(kScaleToTop <= UINT64_MAX / (kLimbBase - 1) && kFractionMask <= UINT64_MAX / kGroupScale,
               "the fixed-point steps stay within 64 bits");
 
-// A limb's three groups of three digits, the top one first.
-struct Groups {
-  Wide top;
-  Wide middle;
-  Wide bottom;
-};
+}  // namespace
 
-// The groups by fixed-point scaling: t = limb x kScaleToTop is limb / 10^6
-// with the top group above bit 54, and each multiplication of the fraction
-// bits by 1000 brings the next group above it. t exceeds the exact limb x
-// 2^54 / 10^6 by less than limb < 10^9, an excess 1000^k x 10^9 after k
-// groups, while the exact value lies at least 1000^k x 2^54 / 10^6 > 1.8 x
-// 1000^k x 10^10 below the next group's step: no group comes out too high.
-Groups GroupsOf(const Limb limb) {
+// t = limb x kScaleToTop is limb / 10^6 with the top group above bit 54, and
+// each multiplication of the fraction bits by 1000 brings the next group
+// above it. t exceeds the exact limb x 2^54 / 10^6 by less than limb < 10^9,
+// an excess 1000^k x 10^9 after k groups, while the exact value lies at
+// least 1000^k x 2^54 / 10^6 > 1.8 x 1000^k x 10^10 below the next group's
+// step: no group comes out too high.
+LimbGroups GroupsOfLimbPortable(const Limb limb) {
   Wide t = limb * kScaleToTop;
   const Wide top = t >> kGroupShift;
   t = (t & kFractionMask) * kGroupScale;
@@ -1134,11 +1129,32 @@ Groups GroupsOf(const Limb limb) {
   return {top, middle, t >> kGroupShift};
 }
 
+#if RAVUR_DOUBLE_WORDS
+// The same steps in 64.64 fixed point: t = limb x ceil(2^64 / 10^6) holds
+// the top group in its high word and the rest in its low word, and one
+// multiplication of the low word by 1000 gives the next group and rest, with
+// no masking. The excess is below 10^9 x 1000^k after k groups, far below
+// the 2^64 / 1000 x 1000^k between two steps of the group.
+LimbGroups GroupsOfLimb(const Limb limb) {
+  constexpr Wide kScale = static_cast<Wide>((DoubleWord{1} << kWordBits) / kTopGroupWeight) + 1;
+  DoubleWord t = static_cast<DoubleWord>(limb) * kScale;
+  const Wide top = HighWord(t);
+  t = static_cast<DoubleWord>(static_cast<Wide>(t)) * kGroupScale;
+  const Wide middle = HighWord(t);
+  t = static_cast<DoubleWord>(static_cast<Wide>(t)) * kGroupScale;
+  return {top, middle, HighWord(t)};
+}
+#else
+LimbGroups GroupsOfLimb(const Limb limb) { return GroupsOfLimbPortable(limb); }
+#endif
+
+namespace {
+
 // Writes the nine digits of a limb, leading zeros included, a group a move.
 // Each group's move writes one byte past it, which the next group (or what
 // follows the limb) overwrites.
 char* WriteNineDigits(const Limb limb, char* out) {
-  const Groups groups = GroupsOf(limb);
+  const LimbGroups groups = GroupsOfLimb(limb);
   std::memcpy(out, kDigitGroups.chars + kGroupBytes * groups.top, kGroupBytes);
   std::memcpy(out + kGroupDigits, kDigitGroups.chars + kGroupBytes * groups.middle, kGroupBytes);
   std::memcpy(out + 2 * kGroupDigits, kDigitGroups.chars + kGroupBytes * groups.bottom, kGroupBytes);
@@ -1160,7 +1176,7 @@ Word GroupChars(const Wide group) { return LoadLittle32(kDigitGroups.chars + kGr
 // little-endian. The leading and trailing limbs take their zeros from it,
 // not from the characters just written: a word read across the separate
 // moves of the groups would wait for them to reach memory.
-Word LowerEightChars(const Groups& groups) {
+Word LowerEightChars(const LimbGroups& groups) {
   return (GroupChars(groups.top) >> kByteBits) | (GroupChars(groups.middle) << (2 * kByteBits)) |
          (GroupChars(groups.bottom) << (5 * kByteBits));
 }
@@ -1170,7 +1186,7 @@ Word LowerEightChars(const Groups& groups) {
 // shifted down to its first digit (the top character, written first, is then
 // overwritten). Up to eight bytes past the last digit are written.
 char* WriteLeadingLimb(const Limb limb, char* out) {
-  const Groups groups = GroupsOf(limb);
+  const LimbGroups groups = GroupsOfLimb(limb);
   const int32_t digits = DigitCount(limb);
   const int32_t whole = digits == kLimbDigits ? 1 : 0;
   out[0] = kDigitGroups.chars[kGroupBytes * groups.top];
@@ -1183,7 +1199,7 @@ char* WriteLeadingLimb(const Limb limb, char* out) {
 // one among the eight that is not '0' (after the top one, when they are all
 // '0').
 char* WriteTrailingLimb(const Limb limb, char* out) {
-  const Groups groups = GroupsOf(limb);
+  const LimbGroups groups = GroupsOfLimb(limb);
   const Word lower = LowerEightChars(groups);
   out[0] = kDigitGroups.chars[kGroupBytes * groups.top];
   StoreLittle(out + 1, lower);

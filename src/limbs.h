@@ -138,6 +138,17 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
 // 1, -1 or 0 as |left| is greater than, smaller than or equal to |right|.
 int32_t CompareLimbMagnitudes(const LimbNumber* left, const LimbNumber* right);
 
+// A limb's three groups of three digits, the top one first: what the text
+// of a limb is written from. GroupsOfLimb takes them in 64.64 fixed point
+// where a 128-bit integer type allows; GroupsOfLimbPortable in 64-bit words
+// alone.
+struct LimbGroups {
+  Wide top;
+  Wide middle;
+  Wide bottom;
+};
+LimbGroups GroupsOfLimb(Limb limb);
+LimbGroups GroupsOfLimbPortable(Limb limb);
 // Bytes the text of any number formed on accepted numerals needs, with the
 // terminator and the kLimbDigits - 1 bytes the writer may use past it.
 constexpr int32_t kLimbTextRoom = kLongestText + kLimbDigits;

@@ -397,6 +397,22 @@ TEST(WordTwins, AgreeWithThePortableForms) {
     ASSERT_EQ(EightDigitBytes(value), split) << value;
   }
   EXPECT_EQ(EightDigitBytes(12345678), Word{0x0102030405060708u});
+  // A limb's groups of three digits by both routes, on every digit in every
+  // place, every group's edges and random limbs.
+  for (int i = 0; i < kRecords + 160; ++i) {
+    const Limb limb = i < 90    ? (i % 10) * kPowersOfTen[i / 10]
+                      : i < 160 ? static_cast<Limb>(std::min<Wide>(
+                                      Wide{kPowersOfTen[(i - 90) / 7]} * (i % 7 < 3 ? 1 : 999) - i % 2, kLimbBase - 1))
+                                : eightDigits(rng) * 10 + static_cast<Limb>(i % 10);
+    const LimbGroups groups = GroupsOfLimb(limb);
+    const LimbGroups portable = GroupsOfLimbPortable(limb);
+    ASSERT_EQ(groups.top, limb / 1000000) << limb;
+    ASSERT_EQ(groups.middle, limb / 1000 % 1000) << limb;
+    ASSERT_EQ(groups.bottom, limb % 1000) << limb;
+    ASSERT_EQ(portable.top, groups.top) << limb;
+    ASSERT_EQ(portable.middle, groups.middle) << limb;
+    ASSERT_EQ(portable.bottom, groups.bottom) << limb;
+  }
   // Products of limbs by the build's route and by 32-bit limbs alone, on
   // operands of every pair of lengths up to a record's, of random limbs and
   // of limbs all kLimbBase - 1 (the largest columns and carries).
