@@ -1082,22 +1082,27 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
 
 namespace {
 
-// The characters of 000 to 999, three a number in four bytes, so that one
-// whole-word move writes a group. The fourth byte, written past the group
-// and always overwritten, is 0, so that a group read as a word adds nothing
-// to the characters placed above it.
+// The characters of 000 to 999, three a number in four bytes (the fourth
+// one, written past the group and always overwritten, is 0), so that one
+// whole-word move writes a group; and the same characters as numbers, the
+// first one lowest, so that the characters of several groups are put
+// together in a word by shifts, on a machine of either byte order.
 constexpr int32_t kGroupDigits = 3;
 constexpr int32_t kGroupBytes = 4;
 constexpr Limb kGroupScale = 1000;
 struct DigitGroups {
   char chars[kGroupScale * kGroupBytes];
+  uint32_t words[kGroupScale];
 };
 constexpr DigitGroups MakeDigitGroups() {
   DigitGroups groups{};
   for (Limb n = 0; n < kGroupScale; ++n) {
-    groups.chars[kGroupBytes * n] = static_cast<char>('0' + n / 100);
-    groups.chars[kGroupBytes * n + 1] = static_cast<char>('0' + n / 10 % 10);
-    groups.chars[kGroupBytes * n + 2] = static_cast<char>('0' + n % 10);
+    const char digits[kGroupDigits] = {static_cast<char>('0' + n / 100), static_cast<char>('0' + n / 10 % 10),
+                                       static_cast<char>('0' + n % 10)};
+    for (int32_t i = 0; i < kGroupDigits; ++i) {
+      groups.chars[kGroupBytes * n + i] = digits[i];
+      groups.words[n] |= static_cast<uint32_t>(digits[i]) << (kByteBits * i);
+    }
   }
   return groups;
 }
@@ -1169,8 +1174,8 @@ char* WriteLimbs(const Limb* limbs, const int32_t from, const int32_t to, char* 
   return out;
 }
 
-// A group's three characters, read little-endian, and its fourth byte, 0.
-Word GroupChars(const Wide group) { return LoadLittle32(kDigitGroups.chars + kGroupBytes * group); }
+// A group's three characters as a word read little-endian.
+Word GroupChars(const Wide group) { return kDigitGroups.words[group]; }
 
 // The limb's characters but the top one, eight, as a word read
 // little-endian. The leading and trailing limbs take their zeros from it,

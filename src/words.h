@@ -40,12 +40,6 @@ inline Word LoadLittlePortable(const void* from) {
   return word;
 }
 
-inline uint32_t LoadLittle32Portable(const void* from) {
-  const auto* bytes = static_cast<const unsigned char*>(from);
-  uint32_t value = 0;
-  for (int32_t i = 3; i >= 0; --i) value = (value << kByteBits) | bytes[i];
-  return value;
-}
 inline void StoreLittlePortable(void* to, Word word) {
   auto* bytes = static_cast<unsigned char*>(to);
   for (int32_t i = 0; i < kWordBytes; ++i, word >>= kByteBits) bytes[i] = static_cast<unsigned char>(word);
@@ -77,11 +71,6 @@ inline Word LoadLittle(const void* from) {
   return __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__ ? ReverseBytes(word) : word;
 }
 
-inline uint32_t LoadLittle32(const void* from) {
-  uint32_t value;
-  std::memcpy(&value, from, sizeof value);
-  return __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__ ? __builtin_bswap32(value) : value;
-}
 inline void StoreLittle(void* to, Word word) {
   if (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__) word = ReverseBytes(word);
   std::memcpy(to, &word, sizeof word);
@@ -99,7 +88,6 @@ inline int32_t HighestSetByte(const Word word) {
 
 inline Word ReverseBytes(const Word word) { return ReverseBytesPortable(word); }
 inline Word LoadLittle(const void* from) { return LoadLittlePortable(from); }
-inline uint32_t LoadLittle32(const void* from) { return LoadLittle32Portable(from); }
 inline void StoreLittle(void* to, const Word word) { StoreLittlePortable(to, word); }
 inline int32_t LowestSetByte(const Word word) { return LowestSetBytePortable(word); }
 inline int32_t HighestSetByte(const Word word) { return HighestSetBytePortable(word); }

@@ -374,8 +374,6 @@ TEST(WordTwins, AgreeWithThePortableForms) {
     unsigned char bytes[kWordBytes];
     StoreLittlePortable(bytes, word);
     ASSERT_EQ(LoadLittle(bytes), word) << i;
-    ASSERT_EQ(LoadLittle32(bytes), LoadLittle32Portable(bytes)) << i;
-    ASSERT_EQ(LoadLittle32(bytes), static_cast<uint32_t>(word)) << i;
     ASSERT_EQ(LoadBig(bytes), ReverseBytesPortable(word)) << i;
     ASSERT_EQ(ReverseBytes(word), ReverseBytesPortable(word)) << i;
     ASSERT_EQ(LowestSetByte(word), LowestSetBytePortable(word)) << i;
