@@ -273,15 +273,38 @@ bool IsZeroRun(const Digit* digits, const int32_t n) {
 // A divisor of at most two limbs, below kLimbBase^2 = 10^18 < 2^60, fits one
 // Wide, and takes the short division: each step divides remainder x
 // kLimbBase + u[j], below v x kLimbBase, by v. For a one-limb divisor that is
-// below 10^18, one Wide; for a two-limb one below 10^27 < 2^90, two words
-// (words.h), whose quotient fits one limb.
+// below 10^18, one Wide; for a two-limb one below 10^27 < 2^90, more than a
+// Wide, but its quotient limb q fits one and its remainder one Wide.
 constexpr int32_t kShortDivisorLimbs = 2;
+
+// The quotient limb of value = remainder x kLimbBase + limb by a two-limb
+// divisor v (remainder below v), estimated in doubles as
+// (remainder x kLimbBase + limb) x (1 / v): five roundings, each off by a
+// relative 2^-53 (less in wider registers), put the estimate within 10^-6 of
+// value / v < kLimbBase, so that its integer part is q - 1, q or q + 1. The
+// rest value - estimate x v is then in [-v, 2v), below 2^61 either way, and
+// is found exactly modulo 2^64, where the terms wrap; one step corrects it.
+Limb DivideByTwoLimbs(const Wide remainder, const Limb limb, const Wide v, const double inverse, Wide* rest) {
+  const double value = static_cast<double>(static_cast<int64_t>(remainder)) * kLimbBase + limb;
+  Wide estimate = static_cast<uint32_t>(static_cast<int32_t>(value * inverse));
+  Wide left = remainder * kLimbBase + limb - estimate * v;
+  if (static_cast<int64_t>(left) < 0) {
+    --estimate;
+    left += v;
+  } else if (left >= v) {
+    ++estimate;
+    left -= v;
+  }
+  *rest = left;
+  return static_cast<Limb>(estimate);
+}
 
 // Short division (TAOCP vol. 2, 4.3.1, exercise 16) of u by the non-zero
 // divisor v, into a cleared quotient: a zero remainder with only zero limbs
 // below it leaves the quotient's remaining limbs as they are.
 template <int32_t kDivisorLimbs>
 void DivideShort(const Limb* u, const int32_t uCount, const Wide v, Limb* quotient) {
+  const double inverse = 1 / static_cast<double>(static_cast<int64_t>(v));
   Wide remainder = 0;
   for (int32_t j = uCount - 1; j >= 0; --j) {
     if constexpr (kDivisorLimbs == 1) {
@@ -289,7 +312,7 @@ void DivideShort(const Limb* u, const int32_t uCount, const Wide v, Limb* quotie
       quotient[j] = static_cast<Limb>(value / v);
       remainder = value - quotient[j] * v;
     } else {
-      quotient[j] = static_cast<Limb>(DivideTwoWords(MultiplyAdd(remainder, kLimbBase, u[j]), v, &remainder));
+      quotient[j] = DivideByTwoLimbs(remainder, u[j], v, inverse, &remainder);
     }
     if (remainder == 0 && IsZeroRun(u, j)) return;
   }
