@@ -1239,8 +1239,11 @@ char* WriteTrailingLimb(const Limb limb, char* out) {
 
 size_t FormatLimbNumber(const LimbNumber* number, char* buffer) {
   static constexpr char kInfiniteText[] = "#INFINITE";
+  // The sign written, and then kept or written over, with no branch: result
+  // signs are as random as the operands'.
   char* out = buffer;
-  if (number->isNegative) *out++ = '-';
+  *out = '-';
+  out += number->isNegative;
   if (number->isInfinite) {
     std::memcpy(out, kInfiniteText, sizeof kInfiniteText);
     return static_cast<size_t>(out - buffer) + sizeof kInfiniteText - 1;
