@@ -800,8 +800,12 @@ Placed Place(const LimbNumber* number, const int32_t fracLimbs) {
   return {number->limbs, shift, shift + number->count};
 }
 
-// The operand's limb at the result's index k.
-Limb LimbAt(const Placed& x, const int32_t k) { return k >= x.shift && k < x.end ? x.limbs[k - x.shift] : 0; }
+// The operand's limb at the result's index k, by one unsigned comparison: an
+// index below the operand's limbs wraps above their count.
+Limb LimbAt(const Placed& x, const int32_t k) {
+  const auto index = static_cast<uint32_t>(k - x.shift);
+  return index < static_cast<uint32_t>(x.end - x.shift) ? x.limbs[index] : 0;
+}
 
 // One limb of a + b (kSubtract: a - b) with the carry (borrow) in, which the
 // carry out replaces.
