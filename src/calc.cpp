@@ -22,7 +22,7 @@ namespace {
 using ravur::kMaxNumeralDigits, ravur::kMaxNumeralLength, ravur::kLongestText, ravur::kResultRoom,
       ravur::DxOperation,
       ravur::DxAdd, ravur::DxSubtract, ravur::DxMultiply, ravur::DxDivide, ravur::Operand, ravur::ParseOperand,
-      ravur::PairResultInto, ravur::NumeralStatus, ravur::NumeralScan, ravur::StartNumeralScan,
+      ravur::PairResultInto, ravur::NumeralStatus, ravur::kOperandRoom, ravur::ParseOperandInPlace, ravur::NumeralScan, ravur::StartNumeralScan,
       ravur::ScanNumeralPrefix, ravur::ScanNumeralText, ravur::NumeralScanStatus;
 
 constexpr char kProgram[] = "calc";
@@ -144,8 +144,9 @@ void ReadTokenInPieces(Input* in, Token* token) {
 // Reads the next token and parses it as the pair's operand; false at end of
 // input with no token begun. A token that lies in the buffer whole, followed
 // by a separator, and is no longer than a numeral is judged by its parse,
-// which reads it once; any other is judged as it is read, then parsed when it
-// is a numeral.
+// which reads it once, where it lies when the buffer has the parser's room
+// around it; any other is judged as it is read, then parsed when it is a
+// numeral.
 bool ReadToken(Input* in, Token* token, const Operand operand) {
   if (!SkipSeparators(in)) return false;
   const size_t available = static_cast<size_t>(in->end - in->next);
@@ -156,11 +157,15 @@ bool ReadToken(Input* in, Token* token, const Operand operand) {
     if (token->status == NumeralStatus::kAccepted) ParseOperand(operand, token->text, token->length);
     return true;
   }
-  token->length = static_cast<size_t>(stop - in->next);
-  std::memcpy(token->text, in->next, token->length);
+  const char* const begin = in->next;
+  token->length = static_cast<size_t>(stop - begin);
+  std::memcpy(token->text, begin, token->length);
   token->text[token->length] = '\0';
   in->next = stop;
-  token->status = ParseOperand(operand, token->text, token->length);
+  const bool hasRoom = static_cast<size_t>(begin - in->roomBegin) >= kOperandRoom &&
+                       static_cast<size_t>(in->roomEnd - stop) > kOperandRoom;
+  token->status = hasRoom ? ParseOperandInPlace(operand, begin, token->length)
+                          : ParseOperand(operand, token->text, token->length);
   return true;
 }
 

@@ -146,11 +146,15 @@ bool HandOut(Input* input, const size_t skipped, const size_t count) {
   if (input->encoding == kBytes) {
     input->next = bytes + skipped;
     input->end = bytes + count;
+    input->roomBegin = bytes;
+    input->roomEnd = bytes + input->buffer.size();
   } else {
     DecodeUtf16(input, bytes + skipped, count - skipped);
     if (input->ended) EndUtf16(input);
     input->next = input->text.data();
     input->end = input->next + input->text.size();
+    input->roomBegin = input->next;
+    input->roomEnd = input->end;
   }
   return input->next != input->end;
 }
@@ -170,6 +174,8 @@ void OpenInput(Input* input, const WaitHook beforeWait, void* waitContext) {
   StartInput(input);
   input->next = input->buffer.data();
   input->end = input->next;
+  input->roomBegin = input->next;
+  input->roomEnd = input->next;
 }
 
 bool FillInput(Input* input) {

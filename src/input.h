@@ -20,8 +20,9 @@ constexpr int kEndOfInput = -1;
 // Called just before a read that may wait for more input.
 using WaitHook = void (*)(void* context);
 
-// Invariant: [next, end) lies in buffer (or, for UTF-16 input, in text) and
-// holds the bytes read and not yet consumed.
+// Invariant: [next, end) holds the bytes read and not yet consumed, and lies
+// in [roomBegin, roomEnd): buffer (or, for UTF-16 input, text) as far as it
+// may be read.
 struct Input {
   int source;    // what standard input is, as the platform part classifies it
   bool atStart;  // nothing handed out yet: a leading byte-order mark is read
@@ -38,6 +39,8 @@ struct Input {
   std::vector<char> buffer;
   const char* next;
   const char* end;
+  const char* roomBegin;  // a reader may look at the bytes around a token within these
+  const char* roomEnd;
 };
 
 // Prepares reading standard input. When it is a terminal, the line editor

@@ -330,6 +330,20 @@ NumeralStatus ParseOperand(const Operand operand, const char* text, const size_t
   return length > static_cast<size_t>(kMaxNumeralLength) ? CheckNumeral(text, length) : status;
 }
 
+static_assert(kOperandRoom >= static_cast<size_t>(kNumeralPad), "the parser's room around a text");
+
+// Read where they lie, the bytes are not kept: ResultInto parses its own
+// texts again.
+NumeralStatus ParseOperandInPlace(const Operand operand, const char* text, const size_t length) {
+  ParsedNumeral<LimbNumber>* const slot = operand == Operand::kLeft ? &s_leftLimbs : &s_rightLimbs;
+  slot->isFilled = false;
+  if (length > static_cast<size_t>(kMaxNumeralLength)) {
+    ParseLimbNumber(text, length, &slot->number);
+    return CheckNumeral(text, length);
+  }
+  return ParseLimbNumber(text, length, &slot->number);
+}
+
 size_t PairResultInto(char* buffer, const DxOperation operation) {
   return ApplyInto(buffer, &s_leftLimbs.number, &s_rightLimbs.number, operation);
 }

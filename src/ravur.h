@@ -145,6 +145,14 @@ size_t ResultInto(char* buffer, const char* left, const char* right, DxOperation
 enum class Operand : uint8_t { kLeft, kRight };
 NumeralStatus ParseOperand(Operand operand, const char* text, size_t length);
 size_t PairResultInto(char* buffer, DxOperation operation);
+// ParseOperand without copying the bytes first, for bytes with room around
+// them, such as a token in a driver's input buffer: the byte after them,
+// text[length], is neither a digit nor '.' (a separator, say), and the
+// kOperandRoom bytes before text and after text[length] may be read (their
+// values do not matter). The parser reads whole words, and reads these
+// bytes where they lie.
+constexpr size_t kOperandRoom = 8;
+NumeralStatus ParseOperandInPlace(Operand operand, const char* text, size_t length);
 // Parses both numerals, applies the operation and returns its text. The text
 // belongs to the library and stays valid until the next call; it is never
 // nullptr (the library holds room for the longest text). Not reentrant.

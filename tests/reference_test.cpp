@@ -23,7 +23,7 @@ using ravur::detail::kLimbDigits;
 using ravur::kMaxNumeralDigits, ravur::kIntCapacity, ravur::kFracCapacity, ravur::InitDxNumberToZero, ravur::AdjustBits, ravur::IsZero,
       ravur::CharArrToDxNumber, ravur::DxCompare, ravur::DxAdd, ravur::DxSubtract, ravur::MoveFloatPoint,
       ravur::DxMultiply, ravur::DxDivide, ravur::DxNumberToCharArr, ravur::Result, ravur::ResultInto, ravur::ParseOperand,
-      ravur::Operand, ravur::PairResultInto, ravur::CheckNumeral, ravur::NumeralStatus, ravur::DxOperation;
+      ravur::Operand, ravur::PairResultInto, ravur::ParseOperandInPlace, ravur::CheckNumeral, ravur::NumeralStatus, ravur::DxOperation;
 
 constexpr int kRecords = 2000;
 
@@ -278,15 +278,27 @@ std::vector<std::string> EdgeNumerals() {
   const NumeralStatus rightStatus = ParseOperand(Operand::kRight, rightBytes.data(), right.size());
   char paired[ravur::kResultRoom];
   const size_t pairedLength = PairResultInto(paired, operation);
+  // And read where they lie, between digits that the parser reads but must
+  // not take, a separator after each.
+  const std::string room(ravur::kOperandRoom, '7');
+  const std::string roomyLeft = room + left + " " + room;
+  const std::string roomyRight = room + right + " " + room;
+  const NumeralStatus leftInPlace = ParseOperandInPlace(Operand::kLeft, roomyLeft.data() + room.size(), left.size());
+  const NumeralStatus rightInPlace =
+      ParseOperandInPlace(Operand::kRight, roomyRight.data() + room.size(), right.size());
+  char pairedInPlace[ravur::kResultRoom];
+  PairResultInto(pairedInPlace, operation);
   const bool judged = leftStatus == CheckNumeral(left.data(), left.size()) &&
-                      rightStatus == CheckNumeral(right.data(), right.size());
-  if (got == want && length == got.size() && into == got && pairedLength == got.size() && paired == got && judged) {
+                      rightStatus == CheckNumeral(right.data(), right.size()) && leftInPlace == leftStatus &&
+                      rightInPlace == rightStatus;
+  if (got == want && length == got.size() && into == got && pairedLength == got.size() && paired == got &&
+      pairedInPlace == got && judged) {
     return ::testing::AssertionSuccess();
   }
   return ::testing::AssertionFailure() << "'" << left << "' '" << right << "': Result " << got << ", ResultInto "
                                        << into << " (" << length << " bytes), PairResultInto " << paired << " ("
-                                       << pairedLength << " bytes), records " << want
-                                       << (judged ? "" : ", ParseOperand judged otherwise than CheckNumeral");
+                                       << pairedLength << " bytes), in place " << pairedInPlace << ", records "
+                                       << want << (judged ? "" : ", ParseOperand judged otherwise than CheckNumeral");
 }
 
 constexpr DxOperation kOperations[] = {DxAdd, DxSubtract, DxMultiply, DxDivide};

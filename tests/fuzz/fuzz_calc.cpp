@@ -29,7 +29,8 @@ using ravur::kMaxNumeralDigits, ravur::kQuotientDigits, ravur::kIntCapacity, rav
       ravur::DxNumber, ravur::DxOperation, ravur::IsZero, ravur::NumeralStatus, ravur::CheckNumeral,
       ravur::CharArrToDxNumber, ravur::CharArrLenByDxNumber, ravur::DxNumberToCharArr, ravur::Result,
       ravur::DxCompare, ravur::DxAdd, ravur::DxSubtract, ravur::MoveFloatPoint, ravur::DxMultiply,
-      ravur::DxDivide, ravur::Operand, ravur::ParseOperand, ravur::PairResultInto, ravur::kResultRoom;
+      ravur::DxDivide, ravur::Operand, ravur::ParseOperand, ravur::PairResultInto, ravur::kResultRoom,
+      ravur::ParseOperandInPlace, ravur::kOperandRoom;
 
 [[noreturn]] void Fail(const int line, const char* what) {
   std::fprintf(stderr, "fuzz_calc.cpp:%d: property failed: %s\n", line, what);
@@ -179,12 +180,20 @@ std::string Negated(const std::string& text) {
   return text == "0" ? text : "-" + text;
 }
 
+// The token with the room ParseOperandInPlace reads around it: digits, which
+// it must not take, and a separator after the token.
+std::string Roomy(const std::string& token) {
+  const std::string digits(kOperandRoom, '7');
+  return digits + token + " " + digits;
+}
+
 // Checks one token, also judged whole (NUL bytes and all) by the parse of
 // the pair's operand; true when the parser's view of it (the bytes before any
 // NUL) is an accepted numeral, which is then in `number` and `shape`.
 bool CheckToken(const std::string& token, const Operand operand, DxNumber* number, Shape* shape, std::string* text) {
   REQUIRE(CheckNumeral(token.data(), token.size()) == Classify(token, shape));
   REQUIRE(ParseOperand(operand, token.data(), token.size()) == Classify(token, shape));
+  REQUIRE(ParseOperandInPlace(operand, Roomy(token).data() + kOperandRoom, token.size()) == Classify(token, shape));
   *text = token.substr(0, token.find('\0'));
   const NumeralStatus status = Classify(*text, shape);
   *number = Parse(*text);
@@ -268,11 +277,20 @@ void CheckOperations(const DxNumber& a, const Shape& sa, const std::string& ta, 
   // which parses the texts again.
   const std::pair<DxOperation, const std::string*> printed[] = {
       {DxAdd, &sumText}, {DxSubtract, &differenceText}, {DxMultiply, &productText}, {DxDivide, &quotientText}};
-  ParseOperand(Operand::kLeft, ta.data(), ta.size());
-  ParseOperand(Operand::kRight, tb.data(), tb.size());
-  for (const auto& [operation, text] : printed) {
-    char buffer[kResultRoom];
-    REQUIRE(PairResultInto(buffer, operation) == text->size() && *text == buffer);
+  const std::string roomyA = Roomy(ta);
+  const std::string roomyB = Roomy(tb);
+  for (const bool inPlace : {false, true}) {
+    if (inPlace) {
+      ParseOperandInPlace(Operand::kLeft, roomyA.data() + kOperandRoom, ta.size());
+      ParseOperandInPlace(Operand::kRight, roomyB.data() + kOperandRoom, tb.size());
+    } else {
+      ParseOperand(Operand::kLeft, ta.data(), ta.size());
+      ParseOperand(Operand::kRight, tb.data(), tb.size());
+    }
+    for (const auto& [operation, text] : printed) {
+      char buffer[kResultRoom];
+      REQUIRE(PairResultInto(buffer, operation) == text->size() && *text == buffer);
+    }
   }
   for (const auto& [operation, text] : printed) {
     const char* result = Result(ta.c_str(), tb.c_str(), operation);
