@@ -57,16 +57,37 @@ constexpr Heading kHeadings[] = {
     MakeHeading("The result of divide:\n", DxDivide),
 };
 
-// One whitespace-separated token. Only its first kKeptTokenBytes bytes are
-// kept, zero-terminated: enough to hold any accepted numeral whole and to name
-// any refused one, so a token of any length costs bounded memory. The status
-// judges all of it.
+// One whitespace-separated token. A token read whole from the input buffer
+// is left there (inBuffer) until the buffer is to be filled again, and only
+// then kept (KeepToken); any other is kept as it is read. Only its first
+// kKeptTokenBytes bytes are kept, zero-terminated: enough to hold any
+// accepted numeral whole and to name any refused one, so a token of any
+// length costs bounded memory. The status judges all of it.
 constexpr size_t kKeptTokenBytes = kMaxNumeralLength + 1;
 struct Token {
+  const char* inBuffer;  // its bytes in the input buffer; nullptr once kept in text
   char text[kKeptTokenBytes + 1];
   size_t length;  // of the whole token, kept or not
   NumeralStatus status;
 };
+
+// The token's bytes, at least its first kKeptTokenBytes.
+const char* TokenBytes(const Token* token) { return token->inBuffer != nullptr ? token->inBuffer : token->text; }
+
+// Copies a token still in the input buffer out of it.
+void KeepToken(Token* token) {
+  if (token->inBuffer == nullptr) return;
+  std::memcpy(token->text, token->inBuffer, token->length);  // no longer than a numeral
+  token->text[token->length] = '\0';
+  token->inBuffer = nullptr;
+}
+
+// Fills the input buffer again, once the pair's token still in it (if any)
+// is kept; false at end of input.
+bool Refill(Input* in, Token* pending) {
+  if (pending != nullptr) KeepToken(pending);
+  return FillInput(in);
+}
 
 // The same bytes the "%s" conversion skips.
 bool IsSeparator(const char c) {
@@ -74,11 +95,11 @@ bool IsSeparator(const char c) {
 }
 
 // Moves past separators; false at end of input.
-bool SkipSeparators(Input* in) {
+bool SkipSeparators(Input* in, Token* pending) {
   for (;;) {
     while (in->next != in->end && IsSeparator(*in->next)) ++in->next;
     if (in->next != in->end) return true;
-    if (!FillInput(in)) return false;
+    if (!Refill(in, pending)) return false;
   }
 }
 
@@ -128,44 +149,45 @@ void KeepPiece(Token* token, const char* begin, const char* stop) {
 // Reads a token that reaches the end of what has been read so far, or is
 // longer than any numeral: a buffered piece at a time, each judged on the
 // way, a piece ending at a separator or at the end of what has been read.
-void ReadTokenInPieces(Input* in, Token* token) {
+void ReadTokenInPieces(Input* in, Token* token, Token* pending) {
   NumeralScan scan;
   StartNumeralScan(&scan);
+  token->inBuffer = nullptr;
   token->length = 0;
   do {
     const char* stop = ScanPiece(&scan, in->next, in->end);
     KeepPiece(token, in->next, stop);
     in->next = stop;
-  } while (in->next == in->end && FillInput(in));
+  } while (in->next == in->end && Refill(in, pending));
   token->text[std::min(token->length, kKeptTokenBytes)] = '\0';
   token->status = NumeralScanStatus(&scan);
 }
 
 // Reads the next token and parses it as the pair's operand; false at end of
-// input with no token begun. A token that lies in the buffer whole, followed
-// by a separator, and is no longer than a numeral is judged by its parse,
-// which reads it once, where it lies when the buffer has the parser's room
-// around it; any other is judged as it is read, then parsed when it is a
-// numeral.
-bool ReadToken(Input* in, Token* token, const Operand operand) {
-  if (!SkipSeparators(in)) return false;
+// input with no token begun. pending is the pair's token read before, kept
+// before the buffer is filled again. A token that lies in the buffer whole,
+// followed by a separator, and is no longer than a numeral is left there and
+// judged by its parse, which reads it once, where it lies when the buffer has
+// the parser's room around it; any other is judged as it is read, then parsed
+// when it is a numeral.
+bool ReadToken(Input* in, Token* token, const Operand operand, Token* pending) {
+  if (!SkipSeparators(in, pending)) return false;
   const size_t available = static_cast<size_t>(in->end - in->next);
   const char* const limit = in->next + std::min(available, static_cast<size_t>(kMaxNumeralLength) + 1);
   const char* const stop = FindSeparator(in->next, limit);
   if (stop == limit) {
-    ReadTokenInPieces(in, token);
+    ReadTokenInPieces(in, token, pending);
     if (token->status == NumeralStatus::kAccepted) ParseOperand(operand, token->text, token->length);
     return true;
   }
   const char* const begin = in->next;
+  token->inBuffer = begin;
   token->length = static_cast<size_t>(stop - begin);
-  std::memcpy(token->text, begin, token->length);
-  token->text[token->length] = '\0';
   in->next = stop;
   const bool hasRoom = static_cast<size_t>(begin - in->roomBegin) >= kOperandRoom &&
                        static_cast<size_t>(in->roomEnd - stop) > kOperandRoom;
   token->status = hasRoom ? ParseOperandInPlace(operand, begin, token->length)
-                          : ParseOperand(operand, token->text, token->length);
+                          : ParseOperand(operand, begin, token->length);
   return true;
 }
 
@@ -191,7 +213,7 @@ std::string Shown(const char* bytes, const size_t length) {
   return shown + "\"";
 }
 
-std::string ShownToken(const Token* token) { return Shown(token->text, token->length); }
+std::string ShownToken(const Token* token) { return Shown(TokenBytes(token), token->length); }
 
 // calc's own output buffer: every pair's headed results and the prompt after
 // them are written here and handed to standard output (WriteOutput) in large
@@ -340,12 +362,12 @@ int Run() {
   Token left;
   Token right;
   PrintPrompt();
-  bool haveLeft = ReadToken(&input, &left, Operand::kLeft);
+  bool haveLeft = ReadToken(&input, &left, Operand::kLeft, nullptr);
   while (haveLeft) {
     input.dropped = false;
     const bool leftAccepted = Accepted(&left);
     if (!leftAccepted) owed.refusal = Refusal(&left);
-    const bool paired = ReadToken(&input, &right, Operand::kRight);
+    const bool paired = ReadToken(&input, &right, Operand::kRight, &left);
     if (input.dropped) {
       // Ctrl-C at the editor threw a line away, and this pair's first number
       // with it (a refusal of it was named before the wait); the token after
@@ -354,7 +376,7 @@ int Run() {
       std::swap(left, right);
       haveLeft = paired;
       // It was parsed as a second number.
-      if (haveLeft && Accepted(&left)) ParseOperand(Operand::kLeft, left.text, left.length);
+      if (haveLeft && Accepted(&left)) ParseOperand(Operand::kLeft, TokenBytes(&left), left.length);
       continue;
     }
     if (!paired) {
@@ -374,7 +396,7 @@ int Run() {
       status = kExitRefused;
       PrintPrompt();
     }
-    haveLeft = ReadToken(&input, &left, Operand::kLeft);
+    haveLeft = ReadToken(&input, &left, Operand::kLeft, nullptr);
   }
   if (input.error != 0) {
     Complain(std::string("cannot read standard input: ") + ReadErrorText(input.error));

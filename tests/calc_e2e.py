@@ -196,10 +196,14 @@ class Session(unittest.TestCase):
         self.assertEqual((out, status), (PROMPT + PROMPT + PROMPT, 1))
 
     def test_lone_numeral_at_end_is_not_computed(self):
-        out, err, status = run("1 2 3")
-        self.assertEqual(out, PROMPT + block("3", "-1", "2", "0.5"))
-        self.assertEqual(err, 'calc: "3" has no second number to pair with; input ended\n')
-        self.assertEqual(status, 1)
+        # Named as it was read, also after the input buffer has been filled
+        # again over it (more blank input than one buffer holds).
+        for tail in ("", " " * 70000):
+            with self.subTest(tail=len(tail)):
+                out, err, status = run("1 2 3" + tail)
+                self.assertEqual(out, PROMPT + block("3", "-1", "2", "0.5"))
+                self.assertEqual(err, 'calc: "3" has no second number to pair with; input ended\n')
+                self.assertEqual(status, 1)
 
     def test_widest_results_come_out_whole(self):
         nines = "9" * numerals.MAX_DIGITS + "." + "9" * numerals.MAX_DIGITS
