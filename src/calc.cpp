@@ -22,7 +22,7 @@ namespace {
 using ravur::kMaxNumeralDigits, ravur::kMaxNumeralLength, ravur::kLongestText, ravur::kResultRoom,
       ravur::DxOperation,
       ravur::DxAdd, ravur::DxSubtract, ravur::DxMultiply, ravur::DxDivide, ravur::Operand, ravur::ParseOperand,
-      ravur::PairResultInto, ravur::NumeralStatus, ravur::kOperandRoom, ravur::ParseOperandInPlace, ravur::NumeralScan, ravur::StartNumeralScan,
+      ravur::PairResultInto, ravur::NumeralStatus, ravur::kOperandRoom, ravur::ParseOperandInPlace, ravur::ParseOperandFront, ravur::NumeralScan, ravur::StartNumeralScan,
       ravur::ScanNumeralPrefix, ravur::ScanNumeralText, ravur::NumeralScanStatus;
 
 constexpr char kProgram[] = "calc";
@@ -163,31 +163,48 @@ void ReadTokenInPieces(Input* in, Token* token, Token* pending) {
   token->status = NumeralScanStatus(&scan);
 }
 
+// True when the parser's room lies around the buffered bytes [begin, end).
+bool HasRoom(const Input* in, const char* begin, const char* end) {
+  return static_cast<size_t>(begin - in->roomBegin) >= kOperandRoom &&
+         static_cast<size_t>(in->roomEnd - end) >= kOperandRoom;
+}
+
 // Reads the next token and parses it as the pair's operand; false at end of
 // input with no token begun. pending is the pair's token read before, kept
 // before the buffer is filled again. A token that lies in the buffer whole,
-// followed by a separator, and is no longer than a numeral is left there and
-// judged by its parse, which reads it once, where it lies when the buffer has
-// the parser's room around it; any other is judged as it is read, then parsed
-// when it is a numeral.
+// followed by a separator, and is no longer than a numeral is left there. Where
+// the buffer has the parser's room around it, the parse of its front finds
+// its end: a numeral, or what can be one, is read in that one pass. Any other
+// token is found by its separator, then judged by its parse (in place, with
+// room), or, when the buffer ends within it or it is longer than a numeral,
+// judged as it is read, then parsed when it is a numeral.
 bool ReadToken(Input* in, Token* token, const Operand operand, Token* pending) {
   if (!SkipSeparators(in, pending)) return false;
-  const size_t available = static_cast<size_t>(in->end - in->next);
-  const char* const limit = in->next + std::min(available, static_cast<size_t>(kMaxNumeralLength) + 1);
+  const char* const begin = in->next;
+  const size_t available = std::min(static_cast<size_t>(in->end - begin), static_cast<size_t>(kMaxNumeralLength) + 1);
+  const char* const limit = begin + available;
+  if (HasRoom(in, begin, limit)) {
+    size_t length = 0;
+    const NumeralStatus status = ParseOperandFront(operand, begin, available, &length);
+    if (length < available && IsSeparator(begin[length])) {
+      token->inBuffer = begin;
+      token->length = length;
+      token->status = status;
+      in->next = begin + length;
+      return true;
+    }
+  }
   const char* const stop = FindSeparator(in->next, limit);
   if (stop == limit) {
     ReadTokenInPieces(in, token, pending);
     if (token->status == NumeralStatus::kAccepted) ParseOperand(operand, token->text, token->length);
     return true;
   }
-  const char* const begin = in->next;
   token->inBuffer = begin;
   token->length = static_cast<size_t>(stop - begin);
   in->next = stop;
-  const bool hasRoom = static_cast<size_t>(begin - in->roomBegin) >= kOperandRoom &&
-                       static_cast<size_t>(in->roomEnd - stop) > kOperandRoom;
-  token->status = hasRoom ? ParseOperandInPlace(operand, begin, token->length)
-                          : ParseOperand(operand, begin, token->length);
+  token->status = HasRoom(in, begin, stop + 1) ? ParseOperandInPlace(operand, begin, token->length)
+                                               : ParseOperand(operand, begin, token->length);
   return true;
 }
 

@@ -735,31 +735,46 @@ const char* SkipTrailingZeros(const char* end) {
   }
 }
 
-}  // namespace
+// The digit runs of a numeral's text: intBegin to intEnd the integer
+// digits (after any sign), fracBegin to fracEnd the fraction digits (after
+// the point; both at intEnd when there is none).
+struct NumeralRuns {
+  const char* intBegin;
+  const char* intEnd;
+  const char* fracBegin;
+  const char* fracEnd;
+};
+
+// The runs of the front of text that the numeral grammar reads: a sign,
+// digits, a point, digits. skip(from) finds the first byte at or after from
+// that is not a digit, short of limit, the first byte the grammar may not
+// take (nullptr when a byte that ends the text stops it).
+template <typename Skip>
+NumeralRuns ScanRuns(const char* text, const char* limit, const Skip skip) {
+  const bool isSigned = text != limit && (*text == '-' || *text == '+');
+  const char* const intBegin = text + (isSigned ? 1 : 0);
+  const char* const intEnd = skip(intBegin);
+  if (intEnd == limit || *intEnd != '.') return {intBegin, intEnd, intEnd, intEnd};
+  return {intBegin, intEnd, intEnd + 1, skip(intEnd + 1)};
+}
 
 // One pass that matches the numeral grammar (the record parser's) and finds
-// the digit runs; leading integer zeros and trailing fraction zeros are
-// skipped, then the fraction is cut in nines from the point down (the last
-// group, followed by zeros, read as a word from its first digit) and the
-// integer in nines from the point up (the top group read as the word that
-// ends at its last digit).
-NumeralStatus ParseLimbNumber(const char* text, const size_t length, LimbNumber* number) {
-  MakeZero(number);
-  if (length > static_cast<size_t>(kMaxNumeralLength)) return NumeralStatus::kNotANumber;
-  const bool isSigned = *text == '-' || *text == '+';
-  const char* intBegin = text + (isSigned ? 1 : 0);
-  const char* const intEnd = SkipDigitsToStop(intBegin);
-  const char* fracBegin = intEnd;
-  const char* fracEnd = intEnd;
-  if (*intEnd == '.') {
-    fracBegin = intEnd + 1;
-    fracEnd = SkipDigitsToStop(fracBegin);
-  }
-  // Refused in the order CheckNumeral refuses: the grammar first, then the
-  // integer digits, then the fraction digits.
-  if (fracEnd != text + length) return NumeralStatus::kNotANumber;
-  if (intEnd - intBegin > kMaxNumeralDigits) return NumeralStatus::kTooManyIntDigits;
-  if (fracEnd - fracBegin > kMaxNumeralDigits) return NumeralStatus::kTooManyFracDigits;
+// the digit runs (ScanRuns); then, refused in the order CheckNumeral refuses
+// (the grammar, the integer digits, the fraction digits), or built:
+// leading integer zeros and trailing fraction zeros are skipped, then the
+// fraction is cut in nines from the point down (the last group, followed by
+// zeros, read as a word from its first digit) and the integer in nines from
+// the point up (the top group read as the word that ends at its last digit).
+// Inline: the parsers are its callers, and the call costs a tenth of a numeral's parse.
+inline NumeralStatus BuildLimbNumber(const char* text, const size_t length, const NumeralRuns& runs,
+                                     LimbNumber* number) {
+  if (runs.fracEnd != text + length) return NumeralStatus::kNotANumber;
+  if (runs.intEnd - runs.intBegin > kMaxNumeralDigits) return NumeralStatus::kTooManyIntDigits;
+  if (runs.fracEnd - runs.fracBegin > kMaxNumeralDigits) return NumeralStatus::kTooManyFracDigits;
+  const char* intBegin = runs.intBegin;
+  const char* const intEnd = runs.intEnd;
+  const char* const fracBegin = runs.fracBegin;
+  const char* fracEnd = runs.fracEnd;
   if (*intBegin == '0') intBegin = SkipLeadingZeros(intBegin);
   if (fracEnd != fracBegin && fracEnd[-1] == '0') fracEnd = SkipTrailingZeros(fracEnd);
 
@@ -781,6 +796,25 @@ NumeralStatus ParseLimbNumber(const char* text, const size_t length, LimbNumber*
   TrimTop(number);
   number->isNegative = number->count > 0 && *text == '-';
   return NumeralStatus::kAccepted;
+}
+
+}  // namespace
+
+NumeralStatus ParseLimbNumber(const char* text, const size_t length, LimbNumber* number) {
+  MakeZero(number);
+  if (length > static_cast<size_t>(kMaxNumeralLength)) return NumeralStatus::kNotANumber;
+  // The byte that ends the text stops the runs.
+  const NumeralRuns runs = ScanRuns(text, nullptr, SkipDigitsToStop);
+  return BuildLimbNumber(text, length, runs, number);
+}
+
+NumeralStatus ParseLimbFront(const char* text, const size_t available, size_t* length, LimbNumber* number) {
+  MakeZero(number);
+  const char* const limit = text + available;
+  const NumeralRuns runs = ScanRuns(text, limit, [limit](const char* from) { return SkipDigits(from, limit); });
+  *length = static_cast<size_t>(runs.fracEnd - text);
+  if (*length > static_cast<size_t>(kMaxNumeralLength)) return NumeralStatus::kNotANumber;
+  return BuildLimbNumber(text, *length, runs, number);
 }
 
 // --- Sum and difference ------------------------------------------------------------

@@ -334,6 +334,13 @@ static_assert(kOperandRoom >= static_cast<size_t>(kNumeralPad), "the parser's ro
 
 // Read where they lie, the bytes are not kept: ResultInto parses its own
 // texts again.
+NumeralStatus ParseOperandFront(const Operand operand, const char* text, const size_t available, size_t* length) {
+  ParsedNumeral<LimbNumber>* const slot = operand == Operand::kLeft ? &s_leftLimbs : &s_rightLimbs;
+  slot->isFilled = false;
+  const NumeralStatus status = ParseLimbFront(text, available, length, &slot->number);
+  return *length > static_cast<size_t>(kMaxNumeralLength) ? CheckNumeral(text, *length) : status;
+}
+
 NumeralStatus ParseOperandInPlace(const Operand operand, const char* text, const size_t length) {
   ParsedNumeral<LimbNumber>* const slot = operand == Operand::kLeft ? &s_leftLimbs : &s_rightLimbs;
   slot->isFilled = false;

@@ -153,6 +153,14 @@ size_t PairResultInto(char* buffer, DxOperation operation);
 // bytes where they lie.
 constexpr size_t kOperandRoom = 8;
 NumeralStatus ParseOperandInPlace(Operand operand, const char* text, size_t length);
+// ParseOperandInPlace for a token whose end is not known yet, among the
+// `available` bytes at text (with kOperandRoom readable bytes before them and
+// after them): parses the front of them that the numeral grammar reads (a
+// sign, digits, a point, digits) and sets *length to its count. It returns
+// ParseOperand's verdict on those bytes, which are the whole token when a
+// separator follows them among the available bytes; otherwise the token goes
+// on, and is to be judged whole.
+NumeralStatus ParseOperandFront(Operand operand, const char* text, size_t available, size_t* length);
 // Parses both numerals, applies the operation and returns its text. The text
 // belongs to the library and stays valid until the next call; it is never
 // nullptr (the library holds room for the longest text). Not reentrant.

@@ -23,7 +23,7 @@ using ravur::detail::kLimbDigits;
 using ravur::kMaxNumeralDigits, ravur::kIntCapacity, ravur::kFracCapacity, ravur::InitDxNumberToZero, ravur::AdjustBits, ravur::IsZero,
       ravur::CharArrToDxNumber, ravur::DxCompare, ravur::DxAdd, ravur::DxSubtract, ravur::MoveFloatPoint,
       ravur::DxMultiply, ravur::DxDivide, ravur::DxNumberToCharArr, ravur::Result, ravur::ResultInto, ravur::ParseOperand,
-      ravur::Operand, ravur::PairResultInto, ravur::ParseOperandInPlace, ravur::CheckNumeral, ravur::NumeralStatus, ravur::DxOperation;
+      ravur::Operand, ravur::PairResultInto, ravur::ParseOperandInPlace, ravur::ParseOperandFront, ravur::CheckNumeral, ravur::NumeralStatus, ravur::DxOperation;
 
 constexpr int kRecords = 2000;
 
@@ -288,16 +288,34 @@ std::vector<std::string> EdgeNumerals() {
       ParseOperandInPlace(Operand::kRight, roomyRight.data() + room.size(), right.size());
   char pairedInPlace[ravur::kResultRoom];
   PairResultInto(pairedInPlace, operation);
+  // And found at the front of the bytes with the separator after them: the
+  // whole text when it can be a numeral, a shorter front judged by itself
+  // otherwise.
+  size_t leftFront = 0;
+  size_t rightFront = 0;
+  const NumeralStatus leftFrontStatus =
+      ParseOperandFront(Operand::kLeft, roomyLeft.data() + room.size(), left.size() + 1, &leftFront);
+  const NumeralStatus rightFrontStatus =
+      ParseOperandFront(Operand::kRight, roomyRight.data() + room.size(), right.size() + 1, &rightFront);
+  const bool wholeFronts = leftFront == left.size() && rightFront == right.size();
+  char pairedFront[ravur::kResultRoom] = "";
+  if (wholeFronts) PairResultInto(pairedFront, operation);
+  const auto judgedFront = [](const std::string& text, const size_t front, const NumeralStatus status) {
+    return front <= text.size() && status == CheckNumeral(text.data(), front) &&
+           (front == text.size() || CheckNumeral(text.data(), text.size()) == NumeralStatus::kNotANumber);
+  };
   const bool judged = leftStatus == CheckNumeral(left.data(), left.size()) &&
                       rightStatus == CheckNumeral(right.data(), right.size()) && leftInPlace == leftStatus &&
-                      rightInPlace == rightStatus;
+                      rightInPlace == rightStatus && judgedFront(left, leftFront, leftFrontStatus) &&
+                      judgedFront(right, rightFront, rightFrontStatus);
   if (got == want && length == got.size() && into == got && pairedLength == got.size() && paired == got &&
-      pairedInPlace == got && judged) {
+      pairedInPlace == got && (!wholeFronts || pairedFront == got) && judged) {
     return ::testing::AssertionSuccess();
   }
   return ::testing::AssertionFailure() << "'" << left << "' '" << right << "': Result " << got << ", ResultInto "
                                        << into << " (" << length << " bytes), PairResultInto " << paired << " ("
-                                       << pairedLength << " bytes), in place " << pairedInPlace << ", records "
+                                       << pairedLength << " bytes), in place " << pairedInPlace << ", front "
+                                       << pairedFront << ", records "
                                        << want << (judged ? "" : ", ParseOperand judged otherwise than CheckNumeral");
 }
 

@@ -30,7 +30,7 @@ using ravur::kMaxNumeralDigits, ravur::kQuotientDigits, ravur::kIntCapacity, rav
       ravur::CharArrToDxNumber, ravur::CharArrLenByDxNumber, ravur::DxNumberToCharArr, ravur::Result,
       ravur::DxCompare, ravur::DxAdd, ravur::DxSubtract, ravur::MoveFloatPoint, ravur::DxMultiply,
       ravur::DxDivide, ravur::Operand, ravur::ParseOperand, ravur::PairResultInto, ravur::kResultRoom,
-      ravur::ParseOperandInPlace, ravur::kOperandRoom;
+      ravur::ParseOperandInPlace, ravur::ParseOperandFront, ravur::kOperandRoom;
 
 [[noreturn]] void Fail(const int line, const char* what) {
   std::fprintf(stderr, "fuzz_calc.cpp:%d: property failed: %s\n", line, what);
@@ -193,7 +193,17 @@ std::string Roomy(const std::string& token) {
 bool CheckToken(const std::string& token, const Operand operand, DxNumber* number, Shape* shape, std::string* text) {
   REQUIRE(CheckNumeral(token.data(), token.size()) == Classify(token, shape));
   REQUIRE(ParseOperand(operand, token.data(), token.size()) == Classify(token, shape));
-  REQUIRE(ParseOperandInPlace(operand, Roomy(token).data() + kOperandRoom, token.size()) == Classify(token, shape));
+  const std::string roomy = Roomy(token);
+  REQUIRE(ParseOperandInPlace(operand, roomy.data() + kOperandRoom, token.size()) == Classify(token, shape));
+  // The front the grammar reads is the whole token, or the token is no numeral.
+  size_t front = 0;
+  const NumeralStatus frontStatus = ParseOperandFront(operand, roomy.data() + kOperandRoom, token.size() + 1, &front);
+  REQUIRE(front <= token.size());
+  if (front == token.size()) {
+    REQUIRE(frontStatus == Classify(token, shape));
+  } else {
+    REQUIRE(Classify(token, shape) == NumeralStatus::kNotANumber);
+  }
   *text = token.substr(0, token.find('\0'));
   const NumeralStatus status = Classify(*text, shape);
   *number = Parse(*text);
@@ -279,10 +289,16 @@ void CheckOperations(const DxNumber& a, const Shape& sa, const std::string& ta, 
       {DxAdd, &sumText}, {DxSubtract, &differenceText}, {DxMultiply, &productText}, {DxDivide, &quotientText}};
   const std::string roomyA = Roomy(ta);
   const std::string roomyB = Roomy(tb);
-  for (const bool inPlace : {false, true}) {
-    if (inPlace) {
+  for (const int route : {0, 1, 2}) {
+    if (route == 1) {
       ParseOperandInPlace(Operand::kLeft, roomyA.data() + kOperandRoom, ta.size());
       ParseOperandInPlace(Operand::kRight, roomyB.data() + kOperandRoom, tb.size());
+    } else if (route == 2) {
+      size_t front = 0;
+      ParseOperandFront(Operand::kLeft, roomyA.data() + kOperandRoom, ta.size() + 1, &front);
+      REQUIRE(front == ta.size());
+      ParseOperandFront(Operand::kRight, roomyB.data() + kOperandRoom, tb.size() + 1, &front);
+      REQUIRE(front == tb.size());
     } else {
       ParseOperand(Operand::kLeft, ta.data(), ta.size());
       ParseOperand(Operand::kRight, tb.data(), tb.size());
