@@ -234,6 +234,32 @@ TEST(Adapter, ResultIntoWritesAnyOperationsText) {
   EXPECT_EQ(ParseOperand(Operand::kLeft, fraction.data(), fraction.size()), NumeralStatus::kTooManyFracDigits);
   EXPECT_EQ(ravur::PairResultInto(buffer, DxSubtract), 1u);
   EXPECT_STREQ(buffer, "2");
+  // The same where they lie, with room around them: judged whole, parsed to
+  // zero; read at the front, the whole run of digits is the front.
+  using ravur::ParseOperandInPlace, ravur::ParseOperandFront, ravur::kOperandRoom;
+  const std::string room(kOperandRoom, '1');
+  const std::string roomyDigits = room + digits + " " + room;
+  ParseOperand(Operand::kLeft, "5", 1);
+  EXPECT_EQ(ParseOperandInPlace(Operand::kLeft, roomyDigits.data() + room.size(), digits.size()),
+            NumeralStatus::kTooManyIntDigits);
+  EXPECT_EQ(ravur::PairResultInto(buffer, DxSubtract), 1u);
+  EXPECT_STREQ(buffer, "2");
+  ParseOperand(Operand::kLeft, "5", 1);
+  size_t front = 0;
+  EXPECT_EQ(ParseOperandFront(Operand::kLeft, roomyDigits.data() + room.size(), digits.size() + 1, &front),
+            NumeralStatus::kTooManyIntDigits);
+  EXPECT_EQ(front, digits.size());
+  EXPECT_EQ(ravur::PairResultInto(buffer, DxSubtract), 1u);
+  EXPECT_STREQ(buffer, "2");
+  // A numeral parsed where it lies replaces the text ResultInto parsed into
+  // the same side last: that text is parsed again.
+  const std::string roomyTwo = room + "2 " + room;
+  EXPECT_STREQ(ravur::Result("1", "1", DxAdd), "2");
+  ParseOperandInPlace(Operand::kLeft, roomyTwo.data() + room.size(), 1);
+  EXPECT_STREQ(ravur::Result("1", "1", DxAdd), "2");
+  ParseOperandFront(Operand::kRight, roomyTwo.data() + room.size(), 2, &front);
+  EXPECT_EQ(front, 1u);
+  EXPECT_STREQ(ravur::Result("1", "1", DxAdd), "2");
   // No bytes at all, at no address: the empty numeral, zero.
   ParseOperand(Operand::kLeft, "-3", 2);
   EXPECT_EQ(ParseOperand(Operand::kRight, nullptr, 0), NumeralStatus::kAccepted);
