@@ -227,9 +227,11 @@ TEST(Adapter, ResultIntoWritesAnyOperationsText) {
   ParseOperand(Operand::kLeft, "-1.50", 5);
   EXPECT_EQ(ravur::PairResultInto(buffer, RecordDivide), 4u);
   EXPECT_STREQ(buffer, "0.75");
-  // A text longer than any numeral is judged whole, and parses to zero.
+  // A text longer than any numeral is judged whole, and parses to zero; the
+  // parser does not read it (here with no byte after it to stop a scan).
   const std::string digits(2 * kMaxNumeralLength, '7');
-  EXPECT_EQ(ParseOperand(Operand::kLeft, digits.data(), digits.size()), NumeralStatus::kTooManyIntDigits);
+  const std::vector<char> unended(digits.begin(), digits.end());
+  EXPECT_EQ(ParseOperand(Operand::kLeft, unended.data(), unended.size()), NumeralStatus::kTooManyIntDigits);
   const std::string fraction = "." + digits;
   EXPECT_EQ(ParseOperand(Operand::kLeft, fraction.data(), fraction.size()), NumeralStatus::kTooManyFracDigits);
   EXPECT_EQ(ravur::PairResultInto(buffer, DxSubtract), 1u);
