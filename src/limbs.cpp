@@ -716,13 +716,15 @@ Limb NineCharsValue(const char* chars) {
   return static_cast<Limb>(chars[0] - '0') * kPowersOfTen[kEightDigits] + EightDigitsValue(digits);
 }
 
-// The first character at or after from that is not '0' (one lies ahead), a
-// word at a time: up to kWordBytes - 1 bytes past the one found are read.
-const char* SkipLeadingZeros(const char* from) {
-  for (;; from += kWordBytes) {
+// The first character in [from, end) that is not '0', or end, a word at a
+// time: nothing from end on is read.
+const char* SkipLeadingZeros(const char* from, const char* end) {
+  for (; end - from >= kWordBytes; from += kWordBytes) {
     const Word others = LoadLittle(from) ^ kZeroChars;
     if (others != 0) return from + LowestSetByte(others);
   }
+  while (from != end && *from == '0') ++from;
+  return from;
 }
 
 // Just past the last character before end that is not '0' (one lies
@@ -775,7 +777,8 @@ inline NumeralStatus BuildLimbNumber(const char* text, const size_t length, cons
   const char* const intEnd = runs.intEnd;
   const char* const fracBegin = runs.fracBegin;
   const char* fracEnd = runs.fracEnd;
-  if (*intBegin == '0') intBegin = SkipLeadingZeros(intBegin);
+  // Within the integer digits: at a front's limit, more digits may follow.
+  if (*intBegin == '0') intBegin = SkipLeadingZeros(intBegin, intEnd);
   if (fracEnd != fracBegin && fracEnd[-1] == '0') fracEnd = SkipTrailingZeros(fracEnd);
 
   const auto fracDigits = static_cast<int32_t>(fracEnd - fracBegin);

@@ -253,6 +253,13 @@ TEST(Adapter, ResultIntoWritesAnyOperationsText) {
   EXPECT_EQ(front, digits.size());
   EXPECT_EQ(ravur::PairResultInto(buffer, DxSubtract), 1u);
   EXPECT_STREQ(buffer, "2");
+  // A front that fills the bytes available may have more digits after them,
+  // which it neither reads nor takes: zeros up to the end of memory here.
+  const std::vector<char> zeros(room.size() + 3 + room.size(), '0');
+  EXPECT_EQ(ParseOperandFront(Operand::kLeft, zeros.data() + room.size(), 3, &front), NumeralStatus::kAccepted);
+  EXPECT_EQ(front, 3u);
+  EXPECT_EQ(ravur::PairResultInto(buffer, DxSubtract), 1u);
+  EXPECT_STREQ(buffer, "2");
   // A numeral parsed where it lies replaces the text ResultInto parsed into
   // the same side last: that text is parsed again.
   const std::string roomyTwo = room + "2 " + room;
