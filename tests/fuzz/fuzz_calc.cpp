@@ -204,6 +204,14 @@ bool CheckToken(const std::string& token, const Operand operand, DxNumber* numbe
   } else {
     REQUIRE(Classify(token, shape) == NumeralStatus::kNotANumber);
   }
+  // Cut short by the bytes available (a buffer that ends within the token),
+  // the front stays within them and is judged by itself.
+  if (!token.empty()) {
+    const size_t cut = token.size() / 2;
+    Shape cutShape;
+    const NumeralStatus cutStatus = ParseOperandFront(operand, roomy.data() + kOperandRoom, cut, &front);
+    REQUIRE(front <= cut && cutStatus == Classify(token.substr(0, front), &cutShape));
+  }
   *text = token.substr(0, token.find('\0'));
   const NumeralStatus status = Classify(*text, shape);
   *number = Parse(*text);
