@@ -123,7 +123,8 @@ NumeralStatus ParseLimbNumber(const char* text, size_t length, LimbNumber* numbe
 // Parses the front of the `available` bytes at text that the numeral grammar
 // reads (a sign, digits, a point, digits; none of the bytes past them), with
 // its length in *length, as ParseLimbNumber parses a text of that length.
-// kNumeralPad bytes before text and after text[available] must be readable.
+// kNumeralPad bytes before text, and as many from text[available] on, must be
+// readable.
 NumeralStatus ParseLimbFront(const char* text, size_t available, size_t* length, LimbNumber* number);
 
 // The exact sum and difference, and the product whose sign comes from the
