@@ -22,8 +22,8 @@ namespace {
 using ravur::kMaxNumeralDigits, ravur::kMaxNumeralLength, ravur::kLongestText, ravur::kResultRoom,
       ravur::DxOperation,
       ravur::DxAdd, ravur::DxSubtract, ravur::DxMultiply, ravur::DxDivide, ravur::Operand, ravur::ParseOperand,
-      ravur::PairResultInto, ravur::NumeralStatus, ravur::kOperandRoom, ravur::ParseOperandInPlace, ravur::ParseOperandFront, ravur::NumeralScan, ravur::StartNumeralScan,
-      ravur::ScanNumeralPrefix, ravur::ScanNumeralText, ravur::NumeralScanStatus;
+      ravur::ParseOperandFront, ravur::kOperandRoom, ravur::PairResultInto, ravur::NumeralStatus, ravur::NumeralScan,
+      ravur::StartNumeralScan, ravur::ScanNumeralPrefix, ravur::ScanNumeralText, ravur::NumeralScanStatus;
 
 constexpr char kProgram[] = "calc";
 constexpr int kExitComputed = 0;
@@ -175,9 +175,10 @@ bool HasRoom(const Input* in, const char* begin, const char* end) {
 // followed by a separator, and is no longer than a numeral is left there. Where
 // the buffer has the parser's room around it, the parse of its front finds
 // its end: a numeral, or what can be one, is read in that one pass. Any other
-// token is found by its separator, then judged by its parse (in place, with
-// room), or, when the buffer ends within it or it is longer than a numeral,
-// judged as it is read, then parsed when it is a numeral.
+// token is found by its separator and judged by its parse (with room around
+// it, such a token goes on past its front: it is refused), or, when the
+// buffer ends within it or it is longer than a numeral, judged as it is
+// read, then parsed when it is a numeral.
 bool ReadToken(Input* in, Token* token, const Operand operand, Token* pending) {
   if (!SkipSeparators(in, pending)) return false;
   const char* const begin = in->next;
@@ -194,7 +195,7 @@ bool ReadToken(Input* in, Token* token, const Operand operand, Token* pending) {
       return true;
     }
   }
-  const char* const stop = FindSeparator(in->next, limit);
+  const char* const stop = FindSeparator(begin, limit);
   if (stop == limit) {
     ReadTokenInPieces(in, token, pending);
     if (token->status == NumeralStatus::kAccepted) ParseOperand(operand, token->text, token->length);
@@ -203,8 +204,7 @@ bool ReadToken(Input* in, Token* token, const Operand operand, Token* pending) {
   token->inBuffer = begin;
   token->length = static_cast<size_t>(stop - begin);
   in->next = stop;
-  token->status = HasRoom(in, begin, stop + 1) ? ParseOperandInPlace(operand, begin, token->length)
-                                               : ParseOperand(operand, begin, token->length);
+  token->status = ParseOperand(operand, begin, token->length);
   return true;
 }
 
