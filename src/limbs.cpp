@@ -626,7 +626,7 @@ DoubleWord LimbsAbovePairs(const Limb* u, const int32_t uCount, const int32_t qu
 // 2^64: DivideLimbs's quotient, written as its quotientLimbs limbs.
 void DivideByTwoWords(const Limb* u, const int32_t uCount, const DoubleWord divisor, Limb* quotient,
                       const int32_t quotientLimbs) {
-  const int32_t shift = __builtin_clzll(HighWord(divisor));  // 8 to 63: below 2^120, at least 2^64
+  const int32_t shift = LeadingZeroBits(HighWord(divisor));  // 8 to 63: below 2^120, at least 2^64
   const DoubleWord d = divisor << shift;
   const Wide scale = Wide{1} << shift;
   const Wide reciprocal = ReciprocalOfTwoWords(d);

@@ -111,9 +111,9 @@ struct LimbNumber {
 };
 
 // Parses a text of `length` bytes, ended by text[length], which is neither a
-// digit nor '.' (a terminator, a separator), the way CharArrToDxNumber does: a numeral CheckNumeral accepts
-// becomes its normalised value, a zero without sign; anything else becomes
-// zero. Returns CheckNumeral's verdict on the text, except that a length
+// digit nor '.' (a terminator, a separator), the way CharArrToDxNumber does:
+// a numeral CheckNumeral accepts becomes its normalised value, a zero without
+// sign; anything else becomes zero. Returns CheckNumeral's verdict on the text, except that a length
 // above kMaxNumeralLength stands for any text longer than a numeral: none of
 // it is read, it becomes zero, and kNotANumber stands for the verdict. The
 // text is read in whole words: kNumeralPad bytes before it and after the byte

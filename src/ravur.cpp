@@ -324,10 +324,22 @@ size_t ResultInto(char* buffer, const char* left, const char* right, const DxOpe
   return ApplyInto(buffer, ParseOnce(left, &s_leftLimbs), ParseOnce(right, &s_rightLimbs), operation);
 }
 
+namespace {
+
+ParsedNumeral<LimbNumber>* SlotOf(const Operand operand) {
+  return operand == Operand::kLeft ? &s_leftLimbs : &s_rightLimbs;
+}
+
+// The verdict on the `length` bytes at text that the limb parser gave: a text
+// longer than any numeral is only judged, never parsed.
+NumeralStatus Verdict(const char* text, const size_t length, const NumeralStatus parsed) {
+  return length > static_cast<size_t>(kMaxNumeralLength) ? CheckNumeral(text, length) : parsed;
+}
+
+}  // namespace
+
 NumeralStatus ParseOperand(const Operand operand, const char* text, const size_t length) {
-  const NumeralStatus status = ParseInto(text, length, operand == Operand::kLeft ? &s_leftLimbs : &s_rightLimbs);
-  // A text longer than any numeral is only judged, never parsed.
-  return length > static_cast<size_t>(kMaxNumeralLength) ? CheckNumeral(text, length) : status;
+  return Verdict(text, length, ParseInto(text, length, SlotOf(operand)));
 }
 
 static_assert(kOperandRoom >= static_cast<size_t>(kNumeralPad), "the parser's room around a text");
@@ -335,20 +347,16 @@ static_assert(kOperandRoom >= static_cast<size_t>(kNumeralPad), "the parser's ro
 // Read where they lie, the bytes are not kept: ResultInto parses its own
 // texts again.
 NumeralStatus ParseOperandFront(const Operand operand, const char* text, const size_t available, size_t* length) {
-  ParsedNumeral<LimbNumber>* const slot = operand == Operand::kLeft ? &s_leftLimbs : &s_rightLimbs;
+  ParsedNumeral<LimbNumber>* const slot = SlotOf(operand);
   slot->isFilled = false;
-  const NumeralStatus status = ParseLimbFront(text, available, length, &slot->number);
-  return *length > static_cast<size_t>(kMaxNumeralLength) ? CheckNumeral(text, *length) : status;
+  const NumeralStatus parsed = ParseLimbFront(text, available, length, &slot->number);
+  return Verdict(text, *length, parsed);
 }
 
 NumeralStatus ParseOperandInPlace(const Operand operand, const char* text, const size_t length) {
-  ParsedNumeral<LimbNumber>* const slot = operand == Operand::kLeft ? &s_leftLimbs : &s_rightLimbs;
+  ParsedNumeral<LimbNumber>* const slot = SlotOf(operand);
   slot->isFilled = false;
-  if (length > static_cast<size_t>(kMaxNumeralLength)) {
-    ParseLimbNumber(text, length, &slot->number);
-    return CheckNumeral(text, length);
-  }
-  return ParseLimbNumber(text, length, &slot->number);
+  return Verdict(text, length, ParseLimbNumber(text, length, &slot->number));
 }
 
 size_t PairResultInto(char* buffer, const DxOperation operation) {
