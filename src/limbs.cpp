@@ -1206,12 +1206,9 @@ LimbGroups GroupsOfLimbPortable(const Limb limb) {
 // the 2^64 / 1000 x 1000^k between two steps of the group.
 LimbGroups GroupsOfLimb(const Limb limb) {
   constexpr Wide kScale = static_cast<Wide>((DoubleWord{1} << kWordBits) / kTopGroupWeight) + 1;
-  DoubleWord t = static_cast<DoubleWord>(limb) * kScale;
-  const Wide top = HighWord(t);
-  t = static_cast<DoubleWord>(static_cast<Wide>(t)) * kGroupScale;
-  const Wide middle = HighWord(t);
-  t = static_cast<DoubleWord>(static_cast<Wide>(t)) * kGroupScale;
-  return {top, middle, HighWord(t)};
+  const TwoWords top = MultiplyWords(limb, kScale);
+  const TwoWords middle = MultiplyWords(top.low, kGroupScale);
+  return {top.high, middle.high, MultiplyWords(middle.low, kGroupScale).high};
 }
 #else
 LimbGroups GroupsOfLimb(const Limb limb) { return GroupsOfLimbPortable(limb); }
