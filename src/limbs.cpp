@@ -116,22 +116,29 @@ static_assert(static_cast<Wide>(kRowsPerBlock) * (kLimbBase - 1) * (kLimbBase - 
 // carries at once.
 constexpr int32_t kRowProducts = 25;
 
-// product = a x b row by row, each product's carry taken at once: a limb's
-// product plus a product limb and a carry, (B - 1)^2 + 2 (B - 1) < B^2
-// (B = kLimbBase), fits one Wide.
-void MultiplyRows(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {
-  std::fill_n(product, bCount, 0);
-  for (int32_t i = 0; i < aCount; ++i) {
-    const Wide factor = a[i];
-    Limb* row = product + i;
-    Wide carry = 0;
-    for (int32_t k = 0; k < bCount; ++k) {
-      const Wide value = factor * b[k] + row[k] + carry;
-      carry = value / kLimbBase;
-      row[k] = static_cast<Limb>(value - carry * kLimbBase);
-    }
-    row[bCount] = static_cast<Limb>(carry);
+// row[0..bCount) = factor x b (kAdd: row[0..bCount) += factor x b), the
+// carry out of the top returned: a limb's product plus a row limb and a
+// carry, (B - 1)^2 + 2 (B - 1) < B^2 (B = kLimbBase), fits one Wide.
+template <bool kAdd>
+Limb MultiplyRow(const Wide factor, const Limb* b, const int32_t bCount, Limb* row) {
+  Wide carry = 0;
+  for (int32_t k = 0; k < bCount; ++k) {
+    const Wide value = factor * b[k] + (kAdd ? row[k] : 0) + carry;
+    carry = value / kLimbBase;
+    row[k] = static_cast<Limb>(value - carry * kLimbBase);
   }
+  return static_cast<Limb>(carry);
+}
+
+// product = a x b row by row, each product's carry taken at once; the first
+// row is written, not added to cleared limbs.
+void MultiplyRows(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {
+  if (aCount == 0) {
+    std::fill_n(product, bCount, 0);
+    return;
+  }
+  product[bCount] = MultiplyRow<false>(a[0], b, bCount, product);
+  for (int32_t i = 1; i < aCount; ++i) product[i + bCount] = MultiplyRow<true>(a[i], b, bCount, product + i);
 }
 
 // columns[0..aCount + bCount) = a x b in digits of some radix, schoolbook
@@ -1051,23 +1058,33 @@ bool DivideByTopLimbs(const Limb* u, const int32_t uCount, const Limb* v, const 
 // The longest divisor DivideLimbNumbers packs (a limb fewer the gain).
 constexpr int32_t kPackedDivisorLimbs = 5;
 
-// limbs[0..count) x= factor, returning the limb carried out of the top.
-Limb MultiplyByLimb(Limb* limbs, const int32_t count, const Limb factor) {
-  Wide carry = 0;
-  for (int32_t i = 0; i < count; ++i) {
-    const Wide value = static_cast<Wide>(limbs[i]) * factor + carry;
-    carry = value / kLimbBase;
-    limbs[i] = static_cast<Limb>(value - carry * kLimbBase);
-  }
-  return static_cast<Limb>(carry);
-}
-
 // out = limbs[0..count) x 10^k (k from 1 to kLimbDigits - 1), normalised:
 // count or count + 1 limbs.
 int32_t MultiplyByPowerOfTen(const Limb* limbs, const int32_t count, const int32_t k, Limb* out) {
-  std::copy_n(limbs, count, out);
-  out[count] = MultiplyByLimb(out, count, kPowersOfTen[k]);
+  out[count] = MultiplyRow<false>(kPowersOfTen[k], limbs, count, out);
   return out[count] == 0 ? count : count + 1;
+}
+
+// A short run, the most common: up to kShortRunLimbs limbs moved up by up to
+// kShortShiftLimbs.
+constexpr int32_t kShortRunLimbs = 8;
+constexpr int32_t kShortShiftLimbs = 16;
+static_assert(kShortShiftLimbs + kShortRunLimbs <= kDividendLimbs && kShortRunLimbs <= kNumberLimbs,
+              "a short run's fixed-size moves stay within the dividend and its source");
+
+// to[0..shift) = 0 and to[shift..shift + count) = limbs[0..count), from a
+// number's limbs (or a copy of them) into a dividend. A short run is moved in
+// fixed sizes, as a few vector moves where a library call would cost more
+// than the move: the zeros reach past the shift and the limbs past the count,
+// where nothing is read.
+void PlaceLimbs(const Limb* limbs, const int32_t count, const int32_t shift, Limb* to) {
+  if (count <= kShortRunLimbs && shift <= kShortShiftLimbs) {
+    std::fill_n(to, kShortShiftLimbs, 0);
+    std::copy_n(limbs, kShortRunLimbs, to + shift);
+    return;
+  }
+  std::fill_n(to, shift, 0);
+  std::copy_n(limbs, count, to + shift);
 }
 
 }  // namespace
@@ -1117,8 +1134,7 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
   Limb dividend[kDividendLimbs];
   int32_t dividendCount;
   if (shift >= 0) {
-    std::fill_n(dividend, shift, 0);
-    std::copy_n(dividendLimbs, dividendLimbCount, dividend + shift);
+    PlaceLimbs(dividendLimbs, dividendLimbCount, shift, dividend);
     dividendCount = shift + dividendLimbCount;
   } else {
     dividendCount = dividendLimbCount + shift;
