@@ -695,7 +695,11 @@ namespace {
 
 // Gives up the zero limbs at the top, so that the number is normalised.
 void TrimTop(LimbNumber* number) {
-  while (number->count > 0 && number->limbs[number->count - 1] == 0) --number->count;
+  // Counted in a local: a limb may alias the count (uint32_t and int32_t), so
+  // a loop on the member would store and reload it every step.
+  int32_t count = number->count;
+  while (count > 0 && number->limbs[count - 1] == 0) --count;
+  number->count = count;
 }
 
 void MakeZero(LimbNumber* number) {
@@ -707,14 +711,23 @@ void MakeZero(LimbNumber* number) {
 
 // --- Text in ---------------------------------------------------------------------
 
-// The value of count (1 to kEightDigits) digit characters at chars, read as
-// one word from `from` with every byte outside the digits taken as '0', and
-// the byte at the lowest address the most significant digit.
-Limb DigitsValueInWord(const char* from, const char* chars, const int32_t count) {
-  const auto first = static_cast<int32_t>(chars - from);  // 0 to kWordBytes - count
-  const Word keep = (~Word{0} >> (kByteBits * (kWordBytes - count))) << (kByteBits * first);
-  const Word word = (LoadLittle(from) & keep) | (kZeroChars & ~keep);
-  return EightDigitsValue(word - kZeroChars);
+// The value of the count (1 to kEightDigits) digit characters at chars
+// followed by kEightDigits - count zeros, read as one word: the bytes after
+// the digits are cleared once the characters are digits (the digits borrow
+// nothing from the bytes above them).
+Limb LeadingDigitsValue(const char* chars, const int32_t count) {
+  const Word digits = (LoadLittle(chars) - kZeroChars) & (~Word{0} >> (kByteBits * (kEightDigits - count)));
+  return EightDigitsValue(digits);
+}
+
+// The value of the count (1 to kEightDigits) digit characters that end at
+// end, read as the word that ends there: the bytes before the digits are
+// shifted out before '0' is taken from the digits (a byte below '0' there
+// would borrow from them).
+Limb TrailingDigitsValue(const char* end, const int32_t count) {
+  const int32_t others = kByteBits * (kEightDigits - count);
+  const Word chars = LoadLittle(end - kWordBytes) >> others << others;
+  return EightDigitsValue(chars - (kZeroChars << others));
 }
 
 // The value of nine digit characters: the first by itself, the other eight a word.
@@ -793,13 +806,13 @@ inline NumeralStatus BuildLimbNumber(const char* text, const size_t length, cons
   Limb* limb = number->limbs + fracLimbs;
   const char* c = fracBegin;
   for (; fracEnd - c >= kLimbDigits; c += kLimbDigits) *--limb = NineCharsValue(c);
-  if (c != fracEnd) *--limb = DigitsValueInWord(c, c, static_cast<int32_t>(fracEnd - c)) * kDecimal;
+  if (c != fracEnd) *--limb = LeadingDigitsValue(c, static_cast<int32_t>(fracEnd - c)) * kDecimal;
   int32_t k = fracLimbs;
   const char* top = intEnd;
   for (; top - intBegin >= kLimbDigits; top -= kLimbDigits) number->limbs[k++] = NineCharsValue(top - kLimbDigits);
   if (top != intBegin) {
     const auto count = static_cast<int32_t>(top - intBegin);
-    number->limbs[k++] = DigitsValueInWord(top - kWordBytes, intBegin, count);
+    number->limbs[k++] = TrailingDigitsValue(top, count);
   }
   number->fracLimbs = fracLimbs;
   number->count = k;
