@@ -1177,15 +1177,17 @@ namespace {
 
 // The characters of 000 to 999, three a number in four bytes (the fourth
 // one, written past the group and always overwritten, is 0), so that one
-// whole-word move writes a group; and the same characters as numbers, the
+// whole-word move writes a group; the same characters as numbers, the
 // first one lowest, so that the characters of several groups are put
-// together in a word by shifts, on a machine of either byte order.
+// together in a word by shifts, on a machine of either byte order; and each
+// number's trailing zero digits among its three (3 for 0).
 constexpr int32_t kGroupDigits = 3;
 constexpr int32_t kGroupBytes = 4;
 constexpr Limb kGroupScale = 1000;
 struct DigitGroups {
   char chars[kGroupScale * kGroupBytes];
   uint32_t words[kGroupScale];
+  uint8_t trailingZeros[kGroupScale];
 };
 constexpr DigitGroups MakeDigitGroups() {
   DigitGroups groups{};
@@ -1195,6 +1197,9 @@ constexpr DigitGroups MakeDigitGroups() {
     for (int32_t i = 0; i < kGroupDigits; ++i) {
       groups.chars[kGroupBytes * n + i] = digits[i];
       groups.words[n] |= static_cast<uint32_t>(digits[i]) << (kByteBits * i);
+    }
+    while (groups.trailingZeros[n] < kGroupDigits && digits[kGroupDigits - 1 - groups.trailingZeros[n]] == '0') {
+      ++groups.trailingZeros[n];
     }
   }
   return groups;
@@ -1245,14 +1250,23 @@ LimbGroups GroupsOfLimb(const Limb limb) { return GroupsOfLimbPortable(limb); }
 
 namespace {
 
-// Writes the nine digits of a limb, leading zeros included, a group a move.
-// Each group's move writes one byte past it, which the next group (or what
+// Writes the group's three characters, a whole-word move that writes one
+// byte past them.
+void WriteGroup(const Wide group, char* out) {
+  std::memcpy(out, kDigitGroups.chars + kGroupBytes * group, kGroupBytes);
+}
+
+// Writes the nine digits of a limb's groups, leading zeros included. Each
+// group's move writes one byte past it, which the next group (or what
 // follows the limb) overwrites.
+void WriteGroups(const LimbGroups& groups, char* out) {
+  WriteGroup(groups.top, out);
+  WriteGroup(groups.middle, out + kGroupDigits);
+  WriteGroup(groups.bottom, out + 2 * kGroupDigits);
+}
+
 char* WriteNineDigits(const Limb limb, char* out) {
-  const LimbGroups groups = GroupsOfLimb(limb);
-  std::memcpy(out, kDigitGroups.chars + kGroupBytes * groups.top, kGroupBytes);
-  std::memcpy(out + kGroupDigits, kDigitGroups.chars + kGroupBytes * groups.middle, kGroupBytes);
-  std::memcpy(out + 2 * kGroupDigits, kDigitGroups.chars + kGroupBytes * groups.bottom, kGroupBytes);
+  WriteGroups(GroupsOfLimb(limb), out);
   return out + kLimbDigits;
 }
 
@@ -1268,9 +1282,9 @@ char* WriteLimbs(const Limb* limbs, const int32_t from, const int32_t to, char* 
 Word GroupChars(const Wide group) { return kDigitGroups.words[group]; }
 
 // The limb's characters but the top one, eight, as a word read
-// little-endian. The leading and trailing limbs take their zeros from it,
-// not from the characters just written: a word read across the separate
-// moves of the groups would wait for them to reach memory.
+// little-endian. The leading limb takes its zeros from it, not from the
+// characters just written: a word read across the separate moves of the
+// groups would wait for them to reach memory.
 Word LowerEightChars(const LimbGroups& groups) {
   return (GroupChars(groups.top) >> kByteBits) | (GroupChars(groups.middle) << (2 * kByteBits)) |
          (GroupChars(groups.bottom) << (5 * kByteBits));
@@ -1289,17 +1303,21 @@ char* WriteLeadingLimb(const Limb limb, char* out) {
   return out + digits;
 }
 
-// Writes the nine digits of a non-zero limb without its trailing zeros: all
-// nine, as its top character and then the other eight, ended after the last
-// one among the eight that is not '0' (after the top one, when they are all
-// '0').
+// Writes the nine digits of a non-zero limb and ends the text after the last
+// one that is not '0'. Its trailing zeros are the bottom group's, and when
+// that group is 0 (3 zeros) the middle group's too, and so on: added under
+// masks, not chosen by branches, as the zeros of a result's last limb are
+// as random as its digit count.
 char* WriteTrailingLimb(const Limb limb, char* out) {
   const LimbGroups groups = GroupsOfLimb(limb);
-  const Word lower = LowerEightChars(groups);
-  out[0] = kDigitGroups.chars[kGroupBytes * groups.top];
-  StoreLittle(out + 1, lower);
-  const Word others = lower ^ kZeroChars;
-  return out + (others == 0 ? 1 : HighestSetByte(others) + 2);
+  WriteGroups(groups, out);
+  const uint32_t bottomIsZero = 0u - (groups.bottom == 0 ? 1u : 0u);
+  const uint32_t middleIsZero = 0u - (groups.middle == 0 ? 1u : 0u);
+  const uint32_t zeros =
+      kDigitGroups.trailingZeros[groups.bottom] +
+      ((kDigitGroups.trailingZeros[groups.middle] + (kDigitGroups.trailingZeros[groups.top] & middleIsZero)) &
+       bottomIsZero);
+  return out + kLimbDigits - zeros;
 }
 
 }  // namespace
