@@ -259,8 +259,10 @@ void MultiplyLimbs(const Limb* a, const int32_t aCount, const Limb* b, const int
     MultiplyPairs(a, aCount, b, bCount, product);
     return;
   }
-#endif
+  MultiplyRows(a, aCount, b, bCount, product);
+#else
   MultiplyLimbsPortable(a, aCount, b, bCount, product);
+#endif
 }
 
 // --- Division ----------------------------------------------------------------
@@ -582,24 +584,28 @@ Wide ReciprocalOfTwoWords(const DoubleWord d) {
 
 // (u21 x 2^64 + u0) / d, *remainder the rest, for u21 below d, d's top bit
 // set and v its reciprocal (Algorithm 5, in two-word arithmetic modulo 2^128).
-Wide DivideThreeWords(const DoubleWord u21, const Wide u0, const DoubleWord d, const Wide v, DoubleWord* remainder) {
-  const DoubleWord estimate = static_cast<DoubleWord>(v) * HighWord(u21) + u21;
-  Wide q1 = HighWord(estimate);
-  const auto q0 = static_cast<Wide>(estimate);
-  const Wide r1 = static_cast<Wide>(u21) - q1 * HighWord(d);
-  DoubleWord r = FromWords(r1, u0) - static_cast<DoubleWord>(static_cast<Wide>(d)) * q1 - d;
-  ++q1;
-  if (HighWord(r) >= q0) {
-    --q1;
-    r += d;
-  }
-  if (r >= d) {
+// In words, not in the 128-bit type: GCC 12 passes 128-bit values through the
+// stack in this loop.
+Wide DivideThreeWords(const TwoWords u21, const Wide u0, const TwoWords d, const Wide v, TwoWords* remainder) {
+  const TwoWords estimate = AddTwoWords(MultiplyWords(v, u21.high), u21);
+  Wide q1 = estimate.high;
+  const Wide r1 = u21.low - q1 * d.high;
+  TwoWords r = SubtractTwoWords(SubtractTwoWords({r1, u0}, MultiplyWords(d.low, q1)), d);
+  // The first correction is taken about as often as not: by a mask, not a
+  // branch. The second one is rare.
+  const Wide back = 0 - static_cast<Wide>(r.high >= estimate.low ? 1 : 0);
+  q1 += 1 + back;
+  r = AddTwoWords(r, {d.high & back, d.low & back});
+  if (!IsBelow(r, d)) {
     ++q1;
-    r -= d;
+    r = SubtractTwoWords(r, d);
   }
   *remainder = r;
   return q1;
 }
+
+bool IsZeroValue(const Wide value) { return value == 0; }
+bool IsZeroValue(const TwoWords value) { return (value.high | value.low) == 0; }
 
 // floor(u / divisor) as a short division in the radix kPairBase, written as
 // the quotient's quotientLimbs limbs: step(pair, &remainder) divides
@@ -609,13 +615,13 @@ Wide DivideThreeWords(const DoubleWord u21, const Wide u0, const DoubleWord d, c
 // divisor above the quotient's limbs) read as a number below the divisor:
 // given as `remainder`, they start it.
 template <typename Remainder, typename Step>
-void DivideInPairs(const Limb* u, const int32_t quotientLimbs, Remainder remainder, const Step step,
+inline void DivideInPairs(const Limb* u, const int32_t quotientLimbs, Remainder remainder, const Step step,
                    Limb* quotient) {
   Wide pairs[kDividendPairs];
   for (int32_t j = (quotientLimbs + 1) / 2 - 1; j >= 0; --j) {
     pairs[j] = step(u[2 * j] + Wide{u[2 * j + 1]} * kLimbBase, &remainder);
     // A zero remainder with nothing but zeros below it: the quotient is exact.
-    if (remainder == 0 && IsZeroRun(u, 2 * j)) {
+    if (IsZeroValue(remainder) && IsZeroRun(u, 2 * j)) {
       std::fill_n(pairs, j, 0);
       break;
     }
@@ -634,23 +640,23 @@ DoubleWord LimbsAbovePairs(const Limb* u, const int32_t uCount, const int32_t qu
 void DivideByTwoWords(const Limb* u, const int32_t uCount, const DoubleWord divisor, Limb* quotient,
                       const int32_t quotientLimbs) {
   const int32_t shift = LeadingZeroBits(HighWord(divisor));  // 8 to 63: below 2^120, at least 2^64
-  const DoubleWord d = divisor << shift;
+  const DoubleWord shiftedDivisor = divisor << shift;
+  const TwoWords d = {HighWord(shiftedDivisor), static_cast<Wide>(shiftedDivisor)};
   const Wide scale = Wide{1} << shift;
-  const Wide reciprocal = ReciprocalOfTwoWords(d);
+  const Wide reciprocal = ReciprocalOfTwoWords(shiftedDivisor);
   // remainder x kPairBase + pair x 2^shift as u21 x 2^64 + u0, the remainder
   // shifted as d is: the low word of the remainder times kPairBase (below
   // 2^124) takes the shifted pair's low word without a carry out, and the
   // middle word's terms, the high words of that and of the shifted pair
   // (below 2^60 x 2^63), fit one word.
-  const auto step = [d, scale, reciprocal](const Wide pair, DoubleWord* remainder) {
-    const DoubleWord shifted = static_cast<DoubleWord>(pair) * scale;
-    const DoubleWord lower =
-        static_cast<DoubleWord>(static_cast<Wide>(*remainder)) * kPairBase + static_cast<Wide>(shifted);
-    const DoubleWord u21 =
-        static_cast<DoubleWord>(HighWord(*remainder)) * kPairBase + (HighWord(lower) + HighWord(shifted));
-    return DivideThreeWords(u21, static_cast<Wide>(lower), d, reciprocal, remainder);
+  const auto step = [d, scale, reciprocal](const Wide pair, TwoWords* remainder) {
+    const TwoWords shifted = MultiplyWords(pair, scale);
+    const TwoWords lower = AddTwoWords(MultiplyWords(remainder->low, kPairBase), {0, shifted.low});
+    const TwoWords u21 = AddTwoWords(MultiplyWords(remainder->high, kPairBase), {0, lower.high + shifted.high});
+    return DivideThreeWords(u21, lower.low, d, reciprocal, remainder);
   };
-  DivideInPairs(u, quotientLimbs, LimbsAbovePairs(u, uCount, quotientLimbs) << shift, step, quotient);
+  const DoubleWord above = LimbsAbovePairs(u, uCount, quotientLimbs) << shift;
+  DivideInPairs(u, quotientLimbs, TwoWords{HighWord(above), static_cast<Wide>(above)}, step, quotient);
 }
 
 // floor(u / divisor), for a divisor below 2^64: each step one division of
@@ -897,7 +903,7 @@ constexpr int32_t kShortCombineLimbs = 6;
 // limbs are taken in runs between the operands' edges, in each of which
 // either operand has limbs throughout or none.
 template <bool kSubtract>
-void CombineMagnitudes(const LimbNumber* left, const LimbNumber* right, LimbNumber* result) {
+inline void CombineMagnitudes(const LimbNumber* left, const LimbNumber* right, LimbNumber* result) {
   const int32_t fracLimbs = std::max(left->fracLimbs, right->fracLimbs);
   const Placed x = Place(left, fracLimbs);
   const Placed y = Place(right, fracLimbs);

@@ -109,6 +109,16 @@ struct TwoWords {
   Word low;
 };
 
+// a + b and a - b modulo 2^128.
+inline TwoWords AddTwoWords(const TwoWords a, const TwoWords b) {
+  const Word low = a.low + b.low;
+  return {a.high + b.high + (low < a.low ? 1 : 0), low};
+}
+inline TwoWords SubtractTwoWords(const TwoWords a, const TwoWords b) {
+  return {a.high - b.high - (a.low < b.low ? 1 : 0), a.low - b.low};
+}
+inline bool IsBelow(const TwoWords a, const TwoWords b) { return a.high < b.high || (a.high == b.high && a.low < b.low); }
+
 constexpr int32_t kWordBits = kWordBytes * kByteBits;
 constexpr int32_t kHalfBits = kWordBits / 2;
 constexpr Word kHalfMask = 0xFFFFFFFFu;
