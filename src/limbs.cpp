@@ -111,34 +111,48 @@ constexpr int32_t kRowsPerBlock = 18;
 static_assert(static_cast<Wide>(kRowsPerBlock) * (kLimbBase - 1) * (kLimbBase - 1) <= UINT64_MAX - kLimbBase,
               "a block's column sums fit 64 bits");
 
-// Up to this many limb products, the columns' clearing, blocks and final
-// pass cost more than the carries they save, and the rows take their
-// carries at once.
+// Up to this many limb products, a product is taken in columns with no
+// clearing, blocks or pairs: every column sums at most min(aCount, bCount)
+// products, at most kRowsPerBlock.
 constexpr int32_t kRowProducts = 25;
+static_assert(kRowProducts < (kRowsPerBlock + 1) * (kRowsPerBlock + 1), "a short product's columns fit 64 bits");
 
-// row[0..bCount) = factor x b (kAdd: row[0..bCount) += factor x b), the
-// carry out of the top returned: a limb's product plus a row limb and a
-// carry, (B - 1)^2 + 2 (B - 1) < B^2 (B = kLimbBase), fits one Wide.
-template <bool kAdd>
-Limb MultiplyRow(const Wide factor, const Limb* b, const int32_t bCount, Limb* row) {
+// out[0..count) = factor x limbs[0..count), returning the limb carried out of
+// the top: a limb's product plus a carry fits one Wide.
+Limb MultiplyByLimb(const Wide factor, const Limb* limbs, const int32_t count, Limb* out) {
   Wide carry = 0;
-  for (int32_t k = 0; k < bCount; ++k) {
-    const Wide value = factor * b[k] + (kAdd ? row[k] : 0) + carry;
+  for (int32_t k = 0; k < count; ++k) {
+    const Wide value = factor * limbs[k] + carry;
     carry = value / kLimbBase;
-    row[k] = static_cast<Limb>(value - carry * kLimbBase);
+    out[k] = static_cast<Limb>(value - carry * kLimbBase);
   }
   return static_cast<Limb>(carry);
 }
 
-// product = a x b row by row, each product's carry taken at once; the first
-// row is written, not added to cleared limbs.
-void MultiplyRows(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {
-  if (aCount == 0) {
-    std::fill_n(product, bCount, 0);
+// product = a x b for at most kRowProducts limb products, in columns carried
+// once at the end: the first row writes its columns, and every later row
+// adds to the columns below its last one and writes that one, so no column
+// is cleared first.
+void MultiplyShort(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {
+  if (aCount == 0 || bCount == 0) {
+    std::fill_n(product, aCount + bCount, 0);
     return;
   }
-  product[bCount] = MultiplyRow<false>(a[0], b, bCount, product);
-  for (int32_t i = 1; i < aCount; ++i) product[i + bCount] = MultiplyRow<true>(a[i], b, bCount, product + i);
+  Wide columns[kRowProducts + 1];
+  for (int32_t k = 0; k < bCount; ++k) columns[k] = Wide{a[0]} * b[k];
+  for (int32_t i = 1; i < aCount; ++i) {
+    const Wide factor = a[i];
+    Wide* row = columns + i;
+    for (int32_t k = 0; k < bCount - 1; ++k) row[k] += factor * b[k];
+    row[bCount - 1] = factor * b[bCount - 1];
+  }
+  Wide carry = 0;
+  for (int32_t j = 0; j < aCount + bCount - 1; ++j) {
+    const Wide value = columns[j] + carry;
+    carry = value / kLimbBase;
+    product[j] = static_cast<Limb>(value - carry * kLimbBase);
+  }
+  product[aCount + bCount - 1] = static_cast<Limb>(carry);
 }
 
 // columns[0..aCount + bCount) = a x b in digits of some radix, schoolbook
@@ -246,7 +260,7 @@ void MultiplyPairs(const Limb* a, const int32_t aCount, const Limb* b, const int
 
 void MultiplyLimbsPortable(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {
   if (aCount * bCount <= kRowProducts) {
-    MultiplyRows(a, aCount, b, bCount, product);
+    MultiplyShort(a, aCount, b, bCount, product);
   } else {
     MultiplyColumns(a, aCount, b, bCount, product);
   }
@@ -259,7 +273,7 @@ void MultiplyLimbs(const Limb* a, const int32_t aCount, const Limb* b, const int
     MultiplyPairs(a, aCount, b, bCount, product);
     return;
   }
-  MultiplyRows(a, aCount, b, bCount, product);
+  MultiplyShort(a, aCount, b, bCount, product);
 #else
   MultiplyLimbsPortable(a, aCount, b, bCount, product);
 #endif
@@ -1080,7 +1094,7 @@ constexpr int32_t kPackedDivisorLimbs = 5;
 // out = limbs[0..count) x 10^k (k from 1 to kLimbDigits - 1), normalised:
 // count or count + 1 limbs.
 int32_t MultiplyByPowerOfTen(const Limb* limbs, const int32_t count, const int32_t k, Limb* out) {
-  out[count] = MultiplyRow<false>(kPowersOfTen[k], limbs, count, out);
+  out[count] = MultiplyByLimb(kPowersOfTen[k], limbs, count, out);
   return out[count] == 0 ? count : count + 1;
 }
 
