@@ -811,8 +811,11 @@ NumeralRuns ScanRuns(const char* text, const char* limit, const Skip skip) {
 inline NumeralStatus BuildLimbNumber(const char* text, const size_t length, const NumeralRuns& runs,
                                      LimbNumber* number) {
   if (runs.fracEnd != text + length) return NumeralStatus::kNotANumber;
-  if (runs.intEnd - runs.intBegin > kMaxNumeralDigits) return NumeralStatus::kTooManyIntDigits;
-  if (runs.fracEnd - runs.fracBegin > kMaxNumeralDigits) return NumeralStatus::kTooManyFracDigits;
+  // A text of at most kMaxNumeralDigits bytes has no run longer.
+  if (length > static_cast<size_t>(kMaxNumeralDigits)) {
+    if (runs.intEnd - runs.intBegin > kMaxNumeralDigits) return NumeralStatus::kTooManyIntDigits;
+    if (runs.fracEnd - runs.fracBegin > kMaxNumeralDigits) return NumeralStatus::kTooManyFracDigits;
+  }
   const char* intBegin = runs.intBegin;
   const char* const intEnd = runs.intEnd;
   const char* const fracBegin = runs.fracBegin;
@@ -822,7 +825,7 @@ inline NumeralStatus BuildLimbNumber(const char* text, const size_t length, cons
   if (fracEnd != fracBegin && fracEnd[-1] == '0') fracEnd = SkipTrailingZeros(fracEnd);
 
   const auto fracDigits = static_cast<int32_t>(fracEnd - fracBegin);
-  const int32_t fracLimbs = (fracDigits + kLimbDigits - 1) / kLimbDigits;
+  const auto fracLimbs = static_cast<int32_t>(static_cast<uint32_t>(fracDigits + kLimbDigits - 1) / kLimbDigits);
   Limb* limb = number->limbs + fracLimbs;
   const char* c = fracBegin;
   for (; fracEnd - c >= kLimbDigits; c += kLimbDigits) *--limb = NineCharsValue(c);
