@@ -880,13 +880,6 @@ Placed Place(const LimbNumber* number, const int32_t fracLimbs) {
   return {number->limbs, shift, shift + number->count};
 }
 
-// The operand's limb at the result's index k, by one unsigned comparison: an
-// index below the operand's limbs wraps above their count.
-Limb LimbAt(const Placed& x, const int32_t k) {
-  const auto index = static_cast<uint32_t>(k - x.shift);
-  return index < static_cast<uint32_t>(x.end - x.shift) ? x.limbs[index] : 0;
-}
-
 // One limb of a + b (kSubtract: a - b) with the carry (borrow) in, which the
 // carry out replaces.
 template <bool kSubtract>
@@ -910,9 +903,25 @@ void CombineRun(const Placed& x, const Placed& y, const int32_t from, const int3
   }
 }
 
-// Up to this many limbs, a sum or difference reads each operand's limbs
-// with a bounds test: finding the runs costs more than the tests.
+// Up to this many limbs, a sum or difference reads each operand from a copy
+// at its place among zeros: finding the runs costs more than the copies.
 constexpr int32_t kShortCombineLimbs = 6;
+
+// A short operand's copy: a block of zeros, its limbs as a block at its place
+// (a whole block read from them, within a number's room), and a block of
+// zeros over whatever that block took past them. Fixed-size blocks are a few
+// vector moves, and the sum then reads limbs with no test of where they lie
+// (a test whose outcome is as random as the operands' lengths).
+constexpr int32_t kShortBlockLimbs = 8;
+constexpr int32_t kShortRoomLimbs = kShortCombineLimbs + kShortBlockLimbs;
+static_assert(kShortBlockLimbs > kShortCombineLimbs && kShortBlockLimbs <= kNumberLimbs,
+              "a block covers any short operand's limbs and the zeros below and above them");
+
+void PlaceShort(const Placed& x, Limb* room) {
+  std::fill_n(room, kShortBlockLimbs, 0);
+  std::copy_n(x.limbs, kShortBlockLimbs, room + x.shift);
+  std::fill_n(room + x.end, kShortBlockLimbs, 0);
+}
 
 // result = |left| + |right| (kSubtract: |left| - |right|, with |left| >=
 // |right|), schoolbook with carries (borrows) from the lowest limb up, both
@@ -927,7 +936,11 @@ inline void CombineMagnitudes(const LimbNumber* left, const LimbNumber* right, L
   const int32_t top = std::max(x.end, y.end);
   Limb carry = 0;
   if (top <= kShortCombineLimbs) {
-    for (int32_t k = 0; k < top; ++k) result->limbs[k] = CombineLimb<kSubtract>(LimbAt(x, k), LimbAt(y, k), &carry);
+    Limb xs[kShortRoomLimbs];
+    Limb ys[kShortRoomLimbs];
+    PlaceShort(x, xs);
+    PlaceShort(y, ys);
+    for (int32_t k = 0; k < top; ++k) result->limbs[k] = CombineLimb<kSubtract>(xs[k], ys[k], &carry);
   } else {
     for (int32_t from = 0; from < top;) {
       int32_t to = top;
