@@ -1314,6 +1314,16 @@ char* WriteLimbs(const Limb* limbs, const int32_t from, const int32_t to, char* 
   return out;
 }
 
+// WriteLimbs for an integer part's limbs below its leading one: few, in a
+// number of any size up to the widest, and a loop unrolled for many would
+// enter it by a jump chosen by their count, as random as the results'
+// magnitudes.
+char* WriteFewLimbs(const Limb* limbs, const int32_t from, const int32_t to, char* out) {
+#pragma GCC unroll 1
+  for (int32_t k = from; k >= to; --k) out = WriteNineDigits(limbs[k], out);
+  return out;
+}
+
 // A group's three characters as a word read little-endian.
 Word GroupChars(const Wide group) { return kDigitGroups.words[group]; }
 
@@ -1373,7 +1383,7 @@ size_t FormatLimbNumber(const LimbNumber* number, char* buffer) {
   const int32_t fracLimbs = number->fracLimbs;
   if (count > fracLimbs) {
     out = WriteLeadingLimb(number->limbs[count - 1], out);
-    out = WriteLimbs(number->limbs, count - 2, fracLimbs, out);
+    out = WriteFewLimbs(number->limbs, count - 2, fracLimbs, out);
   } else {
     *out++ = '0';
   }
