@@ -839,7 +839,9 @@ inline NumeralStatus BuildLimbNumber(const char* text, const size_t length, cons
   }
   number->fracLimbs = fracLimbs;
   number->count = k;
-  TrimTop(number);
+  // An integer part begins with a digit that is not 0; without one, the
+  // fraction's top limbs may be 0.
+  if (k == fracLimbs) TrimTop(number);
   number->isNegative = number->count > 0 && *text == '-';
   return NumeralStatus::kAccepted;
 }
