@@ -621,8 +621,9 @@ Wide DivideThreeWords(const TwoWords u21, const Wide u0, const TwoWords d, const
 bool IsZeroValue(const Wide value) { return value == 0; }
 bool IsZeroValue(const TwoWords value) { return (value.high | value.low) == 0; }
 
-// floor(u / divisor) as a short division in the radix kPairBase, written as
-// the quotient's quotientLimbs limbs: step(pair, &remainder) divides
+// floor(u / divisor) as a short division in the radix kPairBase, each pair
+// written as two of the quotient's quotientLimbs limbs as it is found (the
+// top pair of an odd count as one): step(pair, &remainder) divides
 // remainder x kPairBase + pair by the divisor, returning the quotient's pair
 // and leaving the rest. The quotient is below kLimbBase^quotientLimbs, so
 // the limbs of u above the quotient's pairs (u has one limb fewer than the
@@ -631,16 +632,27 @@ bool IsZeroValue(const TwoWords value) { return (value.high | value.low) == 0; }
 template <typename Remainder, typename Step>
 inline void DivideInPairs(const Limb* u, const int32_t quotientLimbs, Remainder remainder, const Step step,
                    Limb* quotient) {
-  Wide pairs[kDividendPairs];
-  for (int32_t j = (quotientLimbs + 1) / 2 - 1; j >= 0; --j) {
-    pairs[j] = step(u[2 * j] + Wide{u[2 * j + 1]} * kLimbBase, &remainder);
-    // A zero remainder with nothing but zeros below it: the quotient is exact.
-    if (IsZeroValue(remainder) && IsZeroRun(u, 2 * j)) {
-      std::fill_n(pairs, j, 0);
-      break;
-    }
+  // A zero remainder with nothing but zeros below pair j: the quotient's
+  // limbs below are 0.
+  const auto isExact = [u, &remainder, quotient](const int32_t j) {
+    if (!IsZeroValue(remainder) || !IsZeroRun(u, 2 * j)) return false;
+    std::fill_n(quotient, 2 * j, 0);
+    return true;
+  };
+  int32_t j = (quotientLimbs + 1) / 2 - 1;
+  if (quotientLimbs % 2 != 0) {
+    // The top pair of an odd count is a single limb.
+    quotient[2 * j] = static_cast<Limb>(step(u[2 * j] + Wide{u[2 * j + 1]} * kLimbBase, &remainder));
+    if (isExact(j)) return;
+    --j;
   }
-  UnpairLimbs(pairs, quotientLimbs, quotient);
+  for (; j >= 0; --j) {
+    const Wide pair = step(u[2 * j] + Wide{u[2 * j + 1]} * kLimbBase, &remainder);
+    const Wide high = pair / kLimbBase;
+    quotient[2 * j] = static_cast<Limb>(pair - high * kLimbBase);
+    quotient[2 * j + 1] = static_cast<Limb>(high);
+    if (isExact(j)) return;
+  }
 }
 
 // The limbs of u above the quotient's pairs, as one binary number.
