@@ -604,12 +604,15 @@ Wide DivideThreeWords(const TwoWords u21, const Wide u0, const TwoWords d, const
   const TwoWords estimate = AddTwoWords(MultiplyWords(v, u21.high), u21);
   Wide q1 = estimate.high;
   const Wide r1 = u21.low - q1 * d.high;
-  TwoWords r = SubtractTwoWords(SubtractTwoWords({r1, u0}, MultiplyWords(d.low, q1)), d);
-  // The first correction is taken about as often as not: by a mask, not a
-  // branch. The second one is rare.
-  const Wide back = 0 - static_cast<Wide>(r.high >= estimate.low ? 1 : 0);
-  q1 += 1 + back;
-  r = AddTwoWords(r, {d.high & back, d.low & back});
+  const TwoWords beforeD = SubtractTwoWords({r1, u0}, MultiplyWords(d.low, q1));
+  TwoWords r = SubtractTwoWords(beforeD, d);
+  // The first correction, back to the value before d was taken, is made
+  // about a quarter of the time and unpredictably: by a mask, not a branch
+  // (which costs more than its instructions). The second one is rare.
+  const Wide keep = 0 - static_cast<Wide>(r.high < estimate.low ? 1 : 0);
+  q1 -= keep;
+  r.low = beforeD.low ^ ((beforeD.low ^ r.low) & keep);
+  r.high = beforeD.high ^ ((beforeD.high ^ r.high) & keep);
   if (!IsBelow(r, d)) {
     ++q1;
     r = SubtractTwoWords(r, d);

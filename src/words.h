@@ -110,6 +110,16 @@ struct TwoWords {
 };
 
 // a + b and a - b modulo 2^128.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(CALC_PORTABLE_ARITHMETIC)
+inline TwoWords AddTwoWords(TwoWords a, const TwoWords b) {
+  __asm__("addq %[bl], %[al]\n\tadcq %[bh], %[ah]" : [al] "+r"(a.low), [ah] "+r"(a.high) : [bl] "rm"(b.low), [bh] "rm"(b.high) : "cc");
+  return a;
+}
+inline TwoWords SubtractTwoWords(TwoWords a, const TwoWords b) {
+  __asm__("subq %[bl], %[al]\n\tsbbq %[bh], %[ah]" : [al] "+r"(a.low), [ah] "+r"(a.high) : [bl] "rm"(b.low), [bh] "rm"(b.high) : "cc");
+  return a;
+}
+#else
 inline TwoWords AddTwoWords(const TwoWords a, const TwoWords b) {
   const Word low = a.low + b.low;
   return {a.high + b.high + (low < a.low ? 1 : 0), low};
@@ -117,6 +127,7 @@ inline TwoWords AddTwoWords(const TwoWords a, const TwoWords b) {
 inline TwoWords SubtractTwoWords(const TwoWords a, const TwoWords b) {
   return {a.high - b.high - (a.low < b.low ? 1 : 0), a.low - b.low};
 }
+#endif
 inline bool IsBelow(const TwoWords a, const TwoWords b) { return a.high < b.high || (a.high == b.high && a.low < b.low); }
 
 constexpr int32_t kWordBits = kWordBytes * kByteBits;
