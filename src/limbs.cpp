@@ -1341,29 +1341,25 @@ char* WriteFewLimbs(const Limb* limbs, const int32_t from, const int32_t to, cha
   return out;
 }
 
-// A group's three characters as a word read little-endian.
-Word GroupChars(const Wide group) { return kDigitGroups.words[group]; }
-
-// The limb's characters but the top one, eight, as a word read
-// little-endian. The leading limb takes its zeros from it, not from the
-// characters just written: a word read across the separate moves of the
-// groups would wait for them to reach memory.
-Word LowerEightChars(const LimbGroups& groups) {
-  return (GroupChars(groups.top) >> kByteBits) | (GroupChars(groups.middle) << (2 * kByteBits)) |
-         (GroupChars(groups.bottom) << (5 * kByteBits));
+// The limb's characters but the last one, eight, as a word read
+// little-endian (the bottom group's last character falls out of it). The
+// leading limb takes them from the groups, not from the characters just
+// written: a word read across the separate moves of the groups would wait
+// for them to reach memory.
+Word UpperEightChars(const LimbGroups& groups) {
+  return Word{kDigitGroups.words[groups.top]} | (Word{kDigitGroups.words[groups.middle]} << (kGroupDigits * kByteBits)) |
+         (Word{kDigitGroups.words[groups.bottom]} << (2 * kGroupDigits * kByteBits));
 }
 
-// Writes a non-zero limb without its leading zeros: a limb of nine digits as
-// its top character and then the other eight, a shorter one as the eight
-// shifted down to its first digit (the top character, written first, is then
-// overwritten). Up to eight bytes past the last digit are written.
+// Writes a non-zero limb without its leading zeros: its first eight
+// characters shifted down past those zeros, then its last character after
+// them. Up to eight bytes past the last digit are written.
 char* WriteLeadingLimb(const Limb limb, char* out) {
   const LimbGroups groups = GroupsOfLimb(limb);
-  const int32_t digits = DigitCount(limb);
-  const int32_t whole = digits == kLimbDigits ? 1 : 0;
-  out[0] = kDigitGroups.chars[kGroupBytes * groups.top];
-  StoreLittle(out + whole, LowerEightChars(groups) >> (kByteBits * (kLimbDigits - 1 - digits + whole)));
-  return out + digits;
+  const int32_t zeros = kLimbDigits - DigitCount(limb);  // 0 to 8
+  StoreLittle(out, UpperEightChars(groups) >> (kByteBits * zeros));
+  out[kLimbDigits - 1 - zeros] = kDigitGroups.chars[kGroupBytes * groups.bottom + kGroupDigits - 1];
+  return out + kLimbDigits - zeros;
 }
 
 // Writes the nine digits of a non-zero limb and ends the text after the last
