@@ -1268,38 +1268,64 @@ constexpr Wide kScaleToTop = ((Wide{1} << kGroupShift) + kTopGroupWeight - 1) / 
 static_assert(kScaleToTop <= UINT64_MAX / (kLimbBase - 1) && kFractionMask <= UINT64_MAX / kGroupScale,
               "the fixed-point steps stay within 64 bits");
 
-}  // namespace
-
+// A limb's groups are taken a step at a time, top first: TopGroup gives the
+// top group and leaves the rest of limb / 10^6 in *rest, and each NextGroup
+// gives the next group and leaves the rest after it.
+//
 // t = limb x kScaleToTop is limb / 10^6 with the top group above bit 54, and
 // each multiplication of the fraction bits by 1000 brings the next group
 // above it. t exceeds the exact limb x 2^54 / 10^6 by less than limb < 10^9,
 // an excess 1000^k x 10^9 after k groups, while the exact value lies at
 // least 1000^k x 2^54 / 10^6 > 1.8 x 1000^k x 10^10 below the next group's
 // step: no group comes out too high.
-LimbGroups GroupsOfLimbPortable(const Limb limb) {
-  Wide t = limb * kScaleToTop;
-  const Wide top = t >> kGroupShift;
-  t = (t & kFractionMask) * kGroupScale;
-  const Wide middle = t >> kGroupShift;
-  t = (t & kFractionMask) * kGroupScale;
-  return {top, middle, t >> kGroupShift};
+Wide TopGroupPortable(const Limb limb, Wide* rest) {
+  const Wide t = limb * kScaleToTop;
+  *rest = t & kFractionMask;
+  return t >> kGroupShift;
+}
+Wide NextGroupPortable(Wide* rest) {
+  const Wide t = *rest * kGroupScale;
+  *rest = t & kFractionMask;
+  return t >> kGroupShift;
 }
 
 #if RAVUR_DOUBLE_WORDS
-// The same steps in 64.64 fixed point: t = limb x ceil(2^64 / 10^6) holds
-// the top group in its high word and the rest in its low word, and one
+// The same steps in 64.64 fixed point: limb x ceil(2^64 / 10^6) holds the
+// top group in its high word and the rest in its low word, and one
 // multiplication of the low word by 1000 gives the next group and rest, with
 // no masking. The excess is below 10^9 x 1000^k after k groups, far below
 // the 2^64 / 1000 x 1000^k between two steps of the group.
-LimbGroups GroupsOfLimb(const Limb limb) {
+Wide TopGroup(const Limb limb, Wide* rest) {
   constexpr Wide kScale = static_cast<Wide>((DoubleWord{1} << kWordBits) / kTopGroupWeight) + 1;
-  const TwoWords top = MultiplyWords(limb, kScale);
-  const TwoWords middle = MultiplyWords(top.low, kGroupScale);
-  return {top.high, middle.high, MultiplyWords(middle.low, kGroupScale).high};
+  const TwoWords t = MultiplyWords(limb, kScale);
+  *rest = t.low;
+  return t.high;
+}
+Wide NextGroup(Wide* rest) {
+  const TwoWords t = MultiplyWords(*rest, kGroupScale);
+  *rest = t.low;
+  return t.high;
 }
 #else
-LimbGroups GroupsOfLimb(const Limb limb) { return GroupsOfLimbPortable(limb); }
+Wide TopGroup(const Limb limb, Wide* rest) { return TopGroupPortable(limb, rest); }
+Wide NextGroup(Wide* rest) { return NextGroupPortable(rest); }
 #endif
+
+}  // namespace
+
+LimbGroups GroupsOfLimbPortable(const Limb limb) {
+  Wide rest = 0;
+  const Wide top = TopGroupPortable(limb, &rest);
+  const Wide middle = NextGroupPortable(&rest);
+  return {top, middle, NextGroupPortable(&rest)};
+}
+
+LimbGroups GroupsOfLimb(const Limb limb) {
+  Wide rest = 0;
+  const Wide top = TopGroup(limb, &rest);
+  const Wide middle = NextGroup(&rest);
+  return {top, middle, NextGroup(&rest)};
+}
 
 namespace {
 
@@ -1309,17 +1335,24 @@ void WriteGroup(const Wide group, char* out) {
   std::memcpy(out, kDigitGroups.chars + kGroupBytes * group, kGroupBytes);
 }
 
-// Writes the nine digits of a limb's groups, leading zeros included. Each
-// group's move writes one byte past it, which the next group (or what
-// follows the limb) overwrites.
-void WriteGroups(const LimbGroups& groups, char* out) {
-  WriteGroup(groups.top, out);
-  WriteGroup(groups.middle, out + kGroupDigits);
-  WriteGroup(groups.bottom, out + 2 * kGroupDigits);
+// Writes the nine digits of a limb, leading zeros included, and returns its
+// groups. Each group is written as soon as it is found, while its index is
+// still in the register the multiplication left it in; each group's move
+// writes one byte past it, which the next group (or what follows the limb)
+// overwrites.
+LimbGroups WriteGroupsOf(const Limb limb, char* out) {
+  Wide rest = 0;
+  const Wide top = TopGroup(limb, &rest);
+  WriteGroup(top, out);
+  const Wide middle = NextGroup(&rest);
+  WriteGroup(middle, out + kGroupDigits);
+  const Wide bottom = NextGroup(&rest);
+  WriteGroup(bottom, out + 2 * kGroupDigits);
+  return {top, middle, bottom};
 }
 
 char* WriteNineDigits(const Limb limb, char* out) {
-  WriteGroups(GroupsOfLimb(limb), out);
+  WriteGroupsOf(limb, out);
   return out + kLimbDigits;
 }
 
@@ -1368,8 +1401,7 @@ char* WriteLeadingLimb(const Limb limb, char* out) {
 // masks, not chosen by branches, as the zeros of a result's last limb are
 // as random as its digit count.
 char* WriteTrailingLimb(const Limb limb, char* out) {
-  const LimbGroups groups = GroupsOfLimb(limb);
-  WriteGroups(groups, out);
+  const LimbGroups groups = WriteGroupsOf(limb, out);
   const uint32_t bottomIsZero = 0u - (groups.bottom == 0 ? 1u : 0u);
   const uint32_t middleIsZero = 0u - (groups.middle == 0 ? 1u : 0u);
   const uint32_t zeros =
