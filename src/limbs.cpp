@@ -1374,24 +1374,22 @@ char* WriteFewLimbs(const Limb* limbs, const int32_t from, const int32_t to, cha
   return out;
 }
 
-// The limb's characters but the last one, eight, as a word read
-// little-endian (the bottom group's last character falls out of it). The
-// leading limb takes them from the groups, not from the characters just
-// written: a word read across the separate moves of the groups would wait
-// for them to reach memory.
-Word UpperEightChars(const LimbGroups& groups) {
-  return Word{kDigitGroups.words[groups.top]} | (Word{kDigitGroups.words[groups.middle]} << (kGroupDigits * kByteBits)) |
-         (Word{kDigitGroups.words[groups.bottom]} << (2 * kGroupDigits * kByteBits));
-}
-
 // Writes a non-zero limb without its leading zeros: its first eight
-// characters shifted down past those zeros, then its last character after
-// them. Up to eight bytes past the last digit are written.
+// characters, put together in a word as its groups are found (the bottom
+// group's last character falls out of it), shifted down past those zeros,
+// then its last character after them. Up to eight bytes past the last digit
+// are written. The word is put together from the groups, not read from
+// characters just written: a word read across the separate moves of the
+// groups would wait for them to reach memory.
 char* WriteLeadingLimb(const Limb limb, char* out) {
-  const LimbGroups groups = GroupsOfLimb(limb);
+  Wide rest = 0;
+  Word chars = kDigitGroups.words[TopGroup(limb, &rest)];
+  chars |= Word{kDigitGroups.words[NextGroup(&rest)]} << (kGroupDigits * kByteBits);
+  const Wide bottom = NextGroup(&rest);
+  chars |= Word{kDigitGroups.words[bottom]} << (2 * kGroupDigits * kByteBits);
   const int32_t zeros = kLimbDigits - DigitCount(limb);  // 0 to 8
-  StoreLittle(out, UpperEightChars(groups) >> (kByteBits * zeros));
-  out[kLimbDigits - 1 - zeros] = kDigitGroups.chars[kGroupBytes * groups.bottom + kGroupDigits - 1];
+  StoreLittle(out, chars >> (kByteBits * zeros));
+  out[kLimbDigits - 1 - zeros] = kDigitGroups.chars[kGroupBytes * bottom + kGroupDigits - 1];
   return out + kLimbDigits - zeros;
 }
 
