@@ -145,9 +145,9 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
 int32_t CompareLimbMagnitudes(const LimbNumber* left, const LimbNumber* right);
 
 // A limb's three groups of three digits, the top one first: what the text
-// of a limb is written from. GroupsOfLimb takes them in 64.64 fixed point
-// where a 128-bit integer type allows; GroupsOfLimbPortable in 64-bit words
-// alone.
+// of a limb is written from, by the same steps, one group at a time.
+// GroupsOfLimb takes them in 64.64 fixed point where a 128-bit integer type
+// allows; GroupsOfLimbPortable in 64-bit words alone.
 struct LimbGroups {
   Wide top;
   Wide middle;
