@@ -566,8 +566,11 @@ DoubleWord FromWords(const Wide high, const Wide low) { return (static_cast<Doub
 
 // limbs[0..count) as one binary number, for at most four limbs (below 10^36).
 DoubleWord LimbsValue(const Limb* limbs, const int32_t count) {
-  DoubleWord value = 0;
-  for (int32_t k = count - 1; k >= 0; --k) value = value * kLimbBase + limbs[k];
+  // Above a one-limb divisor's quotient pairs, which reach one limb past u's
+  // when their count is odd, the count is -1.
+  if (count <= 0) return 0;
+  DoubleWord value = limbs[count - 1];
+  for (int32_t k = count - 2; k >= 0; --k) value = value * kLimbBase + limbs[k];
   return value;
 }
 
