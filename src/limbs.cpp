@@ -624,9 +624,6 @@ Wide DivideThreeWords(const TwoWords u21, const Wide u0, const TwoWords d, const
   return q1;
 }
 
-bool IsZeroValue(const Wide value) { return value == 0; }
-bool IsZeroValue(const TwoWords value) { return (value.high | value.low) == 0; }
-
 // floor(u / divisor) as a short division in the radix kPairBase, each pair
 // written as two of the quotient's quotientLimbs limbs as it is found (the
 // top pair of an odd count as one): step(pair, &remainder) divides
@@ -638,18 +635,10 @@ bool IsZeroValue(const TwoWords value) { return (value.high | value.low) == 0; }
 template <typename Remainder, typename Step>
 inline void DivideInPairs(const Limb* u, const int32_t quotientLimbs, Remainder remainder, const Step step,
                    Limb* quotient) {
-  // A zero remainder with nothing but zeros below pair j: the quotient's
-  // limbs below are 0.
-  const auto isExact = [u, &remainder, quotient](const int32_t j) {
-    if (!IsZeroValue(remainder) || !IsZeroRun(u, 2 * j)) return false;
-    std::fill_n(quotient, 2 * j, 0);
-    return true;
-  };
   int32_t j = (quotientLimbs + 1) / 2 - 1;
   if (quotientLimbs % 2 != 0) {
     // The top pair of an odd count is a single limb.
     quotient[2 * j] = static_cast<Limb>(step(u[2 * j] + Wide{u[2 * j + 1]} * kLimbBase, &remainder));
-    if (isExact(j)) return;
     --j;
   }
   for (; j >= 0; --j) {
@@ -657,7 +646,6 @@ inline void DivideInPairs(const Limb* u, const int32_t quotientLimbs, Remainder 
     const Wide high = pair / kLimbBase;
     quotient[2 * j] = static_cast<Limb>(pair - high * kLimbBase);
     quotient[2 * j + 1] = static_cast<Limb>(high);
-    if (isExact(j)) return;
   }
 }
 

@@ -72,9 +72,9 @@ void MultiplyLimbs(const Limb* a, int32_t aCount, const Limb* b, int32_t bCount,
 void MultiplyLimbsPortable(const Limb* a, int32_t aCount, const Limb* b, int32_t bCount, Limb* product);
 
 // quotient[0..uCount - vCount + 1) = floor(u / v), for vCount <= uCount <=
-// kDividendLimbs and a non-zero top limb of v; it stops at a zero remainder
-// with only zero limbs of u below it. u must hold uCount + 1 limbs; it is
-// overwritten.
+// kDividendLimbs and a non-zero top limb of v; it may stop at a zero
+// remainder with only zero limbs of u below it, writing the quotient's limbs
+// below as 0. u must hold uCount + 1 limbs; it is overwritten.
 void DivideLimbs(Limb* u, int32_t uCount, const Limb* v, int32_t vCount, Limb* quotient);
 // The same quotient by 32-bit limbs alone: what DivideLimbs does without a
 // 128-bit integer type (where it has one, it divides a divisor of up to four
