@@ -626,27 +626,30 @@ Wide DivideThreeWords(const TwoWords u21, const Wide u0, const TwoWords d, const
 
 // floor(u / divisor) as a short division in the radix kPairBase, each pair
 // written as two of the quotient's quotientLimbs limbs as it is found (the
-// top pair of an odd count as one): step(pair, &remainder) divides
+// top pair of an odd count as one), u's pairs below zeroPairs known to be 0
+// (the zeros a dividend is moved up by): step(pair, &remainder) divides
 // remainder x kPairBase + pair by the divisor, returning the quotient's pair
 // and leaving the rest. The quotient is below kLimbBase^quotientLimbs, so
 // the limbs of u above the quotient's pairs (u has one limb fewer than the
 // divisor above the quotient's limbs) read as a number below the divisor:
 // given as `remainder`, they start it.
-template <typename Remainder, typename Step>
-inline void DivideInPairs(const Limb* u, const int32_t quotientLimbs, Remainder remainder, const Step step,
-                   Limb* quotient) {
+template <typename Remainder, typename Step, typename ZeroStep>
+inline void DivideInPairs(const Limb* u, const int32_t quotientLimbs, const int32_t zeroPairs, Remainder remainder,
+                          const Step step, const ZeroStep zeroStep, Limb* quotient) {
+  const auto put = [quotient](const int32_t j, const Wide pair) {
+    const Wide high = pair / kLimbBase;
+    quotient[2 * j] = static_cast<Limb>(pair - high * kLimbBase);
+    quotient[2 * j + 1] = static_cast<Limb>(high);
+  };
   int32_t j = (quotientLimbs + 1) / 2 - 1;
   if (quotientLimbs % 2 != 0) {
     // The top pair of an odd count is a single limb.
     quotient[2 * j] = static_cast<Limb>(step(u[2 * j] + Wide{u[2 * j + 1]} * kLimbBase, &remainder));
     --j;
   }
-  for (; j >= 0; --j) {
-    const Wide pair = step(u[2 * j] + Wide{u[2 * j + 1]} * kLimbBase, &remainder);
-    const Wide high = pair / kLimbBase;
-    quotient[2 * j] = static_cast<Limb>(pair - high * kLimbBase);
-    quotient[2 * j + 1] = static_cast<Limb>(high);
-  }
+  for (; j >= zeroPairs; --j) put(j, step(u[2 * j] + Wide{u[2 * j + 1]} * kLimbBase, &remainder));
+  // The pairs known to be 0: zeroStep(&remainder) is step(0, &remainder).
+  for (; j >= 0; --j) put(j, zeroStep(&remainder));
 }
 
 // The limbs of u above the quotient's pairs, as one binary number.
@@ -657,8 +660,8 @@ DoubleWord LimbsAbovePairs(const Limb* u, const int32_t uCount, const int32_t qu
 
 // floor(u / divisor), for a divisor of three or four limbs that is at least
 // 2^64: DivideLimbs's quotient, written as its quotientLimbs limbs.
-void DivideByTwoWords(const Limb* u, const int32_t uCount, const DoubleWord divisor, Limb* quotient,
-                      const int32_t quotientLimbs) {
+void DivideByTwoWords(const Limb* u, const int32_t uCount, const int32_t zeroPairs, const DoubleWord divisor,
+                      Limb* quotient, const int32_t quotientLimbs) {
   const int32_t shift = LeadingZeroBits(HighWord(divisor));  // 8 to 63: below 2^120, at least 2^64
   const DoubleWord shiftedDivisor = divisor << shift;
   const TwoWords d = {HighWord(shiftedDivisor), static_cast<Wide>(shiftedDivisor)};
@@ -675,8 +678,14 @@ void DivideByTwoWords(const Limb* u, const int32_t uCount, const DoubleWord divi
     const TwoWords u21 = AddTwoWords(MultiplyWords(remainder->high, kPairBase), {0, lower.high + shifted.high});
     return DivideThreeWords(u21, lower.low, d, reciprocal, remainder);
   };
+  const auto zeroStep = [d, reciprocal](TwoWords* remainder) {
+    const TwoWords lower = MultiplyWords(remainder->low, kPairBase);
+    const TwoWords u21 = AddTwoWords(MultiplyWords(remainder->high, kPairBase), {0, lower.high});
+    return DivideThreeWords(u21, lower.low, d, reciprocal, remainder);
+  };
   const DoubleWord above = LimbsAbovePairs(u, uCount, quotientLimbs) << shift;
-  DivideInPairs(u, quotientLimbs, TwoWords{HighWord(above), static_cast<Wide>(above)}, step, quotient);
+  DivideInPairs(u, quotientLimbs, zeroPairs, TwoWords{HighWord(above), static_cast<Wide>(above)}, step, zeroStep,
+                quotient);
 }
 
 // floor(u / divisor), for a divisor below 2^64: each step one division of
@@ -684,13 +693,15 @@ void DivideByTwoWords(const Limb* u, const int32_t uCount, const DoubleWord divi
 // for a quotient pair below kPairBase: half the steps of the limb radix. The
 // quotient's top pair reaches one limb past u's when a one-limb divisor
 // leaves an odd count of quotient limbs: u[uCount] is set to 0 for it.
-void DivideByOneWord(Limb* u, const int32_t uCount, const Wide divisor, Limb* quotient,
+void DivideByOneWord(Limb* u, const int32_t uCount, const int32_t zeroPairs, const Wide divisor, Limb* quotient,
                      const int32_t quotientLimbs) {
   u[uCount] = 0;
   const auto step = [divisor](const Wide pair, Wide* remainder) {
     return DivideDoubleWord(static_cast<DoubleWord>(*remainder) * kPairBase + pair, divisor, remainder);
   };
-  DivideInPairs(u, quotientLimbs, static_cast<Wide>(LimbsAbovePairs(u, uCount, quotientLimbs)), step, quotient);
+  const auto zeroStep = [step](Wide* remainder) { return step(0, remainder); };
+  DivideInPairs(u, quotientLimbs, zeroPairs, static_cast<Wide>(LimbsAbovePairs(u, uCount, quotientLimbs)), step,
+                zeroStep, quotient);
 }
 
 }  // namespace
@@ -700,7 +711,8 @@ void DivideByOneWord(Limb* u, const int32_t uCount, const Wide divisor, Limb* qu
 // Where a 128-bit integer type allows, divisors of up to four limbs are
 // divided as one binary number of one or two words, and longer ones in
 // pairs.
-void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCount, Limb* quotient) {
+void DivideMovedLimbs(Limb* u, const int32_t uCount, const int32_t zeroLimbs, const Limb* v, const int32_t vCount,
+                      Limb* quotient) {
 #if RAVUR_DOUBLE_WORDS
   if (vCount > kTwoWordDivisorLimbs) {
     DividePairs(u, uCount, v, vCount, quotient);
@@ -708,13 +720,18 @@ void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCo
   }
   const DoubleWord divisor = LimbsValue(v, vCount);
   if (HighWord(divisor) != 0) {
-    DivideByTwoWords(u, uCount, divisor, quotient, uCount - vCount + 1);
+    DivideByTwoWords(u, uCount, zeroLimbs / 2, divisor, quotient, uCount - vCount + 1);
   } else {
-    DivideByOneWord(u, uCount, static_cast<Wide>(divisor), quotient, uCount - vCount + 1);
+    DivideByOneWord(u, uCount, zeroLimbs / 2, static_cast<Wide>(divisor), quotient, uCount - vCount + 1);
   }
 #else
+  static_cast<void>(zeroLimbs);
   DivideLimbsPortable(u, uCount, v, vCount, quotient);
 #endif
+}
+
+void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCount, Limb* quotient) {
+  DivideMovedLimbs(u, uCount, 0, v, vCount, quotient);
 }
 
 namespace {
@@ -1205,7 +1222,7 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
   std::fill_n(result->limbs, below, 0);
   Limb* const quotient = result->limbs + below;
   if (!DivideByTopLimbs(dividend, dividendCount, divisor, divisorCount, quotient)) {
-    DivideLimbs(dividend, dividendCount, divisor, divisorCount, quotient);
+    DivideMovedLimbs(dividend, dividendCount, std::max(shift, 0), divisor, divisorCount, quotient);
   }
   const int32_t quotientCount = dividendCount - divisorCount + 1;
   quotient[0] -= quotient[0] % kPowersOfTen[cut];

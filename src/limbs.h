@@ -76,6 +76,9 @@ void MultiplyLimbsPortable(const Limb* a, int32_t aCount, const Limb* b, int32_t
 // remainder with only zero limbs of u below it, writing the quotient's limbs
 // below as 0. u must hold uCount + 1 limbs; it is overwritten.
 void DivideLimbs(Limb* u, int32_t uCount, const Limb* v, int32_t vCount, Limb* quotient);
+// DivideLimbs for a dividend moved up by zeroLimbs zero limbs (u[0..zeroLimbs)
+// are 0), which it may take for granted instead of reading them.
+void DivideMovedLimbs(Limb* u, int32_t uCount, int32_t zeroLimbs, const Limb* v, int32_t vCount, Limb* quotient);
 // The same quotient by 32-bit limbs alone: what DivideLimbs does without a
 // 128-bit integer type (where it has one, it divides a divisor of up to four
 // limbs as one binary number of one or two words, in steps of two limbs, and

@@ -474,22 +474,26 @@ TEST(WordTwins, AgreeWithThePortableForms) {
     MultiplyLimbs(a, aCount, b, bCount, product);
     MultiplyLimbsPortable(a, aCount, b, bCount, portable);
     ASSERT_TRUE(std::equal(product, product + aCount + bCount, portable)) << aCount << " x " << bCount;
-    // The product divided by b (exact, so the divisions stop early), and so
-    // with its lowest limb replaced, by both routes; b's top limb is also
-    // made 1, the divisor scaled the most.
+    // The product divided by b (exact, so a long division stops early), and
+    // so with its lowest limb replaced, and with its low limbs made 0 and
+    // said to be, by both routes; b's top limb is also made 1, the divisor
+    // scaled the most.
     const int32_t uCount = aCount + bCount;
     if (uCount > kDividendLimbs) continue;
     if (i % 8 == 1) b[bCount - 1] = 1;
     if (b[bCount - 1] == 0) continue;
-    for (const bool exact : {true, false}) {
+    for (const int32_t shape : {0, 1, 2}) {
+      const bool exact = shape == 0;
       Limb u[kDividendLimbs + 1];
       Limb uPortable[kDividendLimbs + 1];
       MultiplyLimbsPortable(a, aCount, b, bCount, u);
-      if (!exact) u[0] = anyLimb(rng);
+      if (shape == 1) u[0] = anyLimb(rng);
+      const int32_t zeroLimbs = shape == 2 ? std::min(1 + i % 7, uCount - 1) : 0;
+      std::fill_n(u, zeroLimbs, 0);
       std::copy_n(u, uCount, uPortable);
       Limb quotient[kDividendLimbs];
       Limb quotientPortable[kDividendLimbs];
-      DivideLimbs(u, uCount, b, bCount, quotient);
+      DivideMovedLimbs(u, uCount, zeroLimbs, b, bCount, quotient);
       DivideLimbsPortable(uPortable, uCount, b, bCount, quotientPortable);
       ASSERT_TRUE(std::equal(quotient, quotient + aCount + 1, quotientPortable)) << uCount << " / " << bCount;
       if (exact) {
