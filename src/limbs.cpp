@@ -884,7 +884,8 @@ NumeralStatus ParseLimbFront(const char* text, const size_t available, size_t* l
   const char* const limit = text + available;
   const NumeralRuns runs = ScanRuns(text, limit, [limit](const char* from) { return SkipDigits(from, limit); });
   *length = static_cast<size_t>(runs.fracEnd - text);
-  if (*length > static_cast<size_t>(kMaxNumeralLength)) return NumeralStatus::kNotANumber;
+  // A front longer than any numeral is judged, not built (it has been read).
+  if (*length > static_cast<size_t>(kMaxNumeralLength)) return CheckNumeral(text, *length);
   return BuildLimbNumber(text, *length, runs, number);
 }
 

@@ -125,7 +125,8 @@ constexpr int32_t kNumeralPad = 8;
 NumeralStatus ParseLimbNumber(const char* text, size_t length, LimbNumber* number);
 // Parses the front of the `available` bytes at text that the numeral grammar
 // reads (a sign, digits, a point, digits; none of the bytes past them), with
-// its length in *length, as ParseLimbNumber parses a text of that length.
+// its length in *length, as ParseLimbNumber parses a text of that length,
+// but returning CheckNumeral's verdict on a front of any length.
 // kNumeralPad bytes before text, and as many from text[available] on, must be
 // readable.
 NumeralStatus ParseLimbFront(const char* text, size_t available, size_t* length, LimbNumber* number);

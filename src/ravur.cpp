@@ -349,8 +349,7 @@ static_assert(kOperandRoom >= static_cast<size_t>(kNumeralPad), "the parser's ro
 NumeralStatus ParseOperandFront(const Operand operand, const char* text, const size_t available, size_t* length) {
   ParsedNumeral<LimbNumber>* const slot = SlotOf(operand);
   slot->isFilled = false;
-  const NumeralStatus parsed = ParseLimbFront(text, available, length, &slot->number);
-  return Verdict(text, *length, parsed);
+  return ParseLimbFront(text, available, length, &slot->number);
 }
 
 NumeralStatus ParseOperandInPlace(const Operand operand, const char* text, const size_t length) {
