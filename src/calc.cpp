@@ -209,7 +209,7 @@ inline bool ReadToken(Input* in, Token* token, const Operand operand, Token* pen
       token->inBuffer = begin;
       token->length = length;
       token->status = status;
-      in->next = begin + length;
+      in->next = begin + length + 1;  // past the separator found
       return true;
     }
   }

@@ -1062,8 +1062,10 @@ void MultiplyLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNu
   result->count = 0;
   if (left->count != 0 && right->count != 0) {
     MultiplyLimbs(left->limbs, left->count, right->limbs, right->count, result->limbs);
-    result->count = left->count + right->count;
-    TrimTop(result);
+    // The product of two top limbs that are not 0 is at least 1: of the
+    // product's limbs, only the top one may be 0.
+    const int32_t count = left->count + right->count;
+    result->count = result->limbs[count - 1] == 0 ? count - 1 : count;
   }
   result->isNegative = left->isNegative != right->isNegative;
   result->isInfinite = 0;
