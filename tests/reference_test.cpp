@@ -539,6 +539,18 @@ TEST(WordTwins, AgreeWithThePortableForms) {
     const TwoWords portable = MultiplyAddPortable(a, b, 0);
     ASSERT_EQ(product.high, portable.high) << i;
     ASSERT_EQ(product.low, portable.low) << i;
+    // Sums and differences of two words, the low words carrying or
+    // borrowing about half the time and the high ones wrapping.
+    const TwoWords x{rng(), rng()};
+    const TwoWords y{rng() >> (i % 64), i % 5 == 0 ? x.low : ~Word{0} - x.low + (i % 3)};
+    const TwoWords sum = AddTwoWords(x, y);
+    const TwoWords sumPortable = AddTwoWordsPortable(x, y);
+    const TwoWords difference = SubtractTwoWords(x, y);
+    const TwoWords differencePortable = SubtractTwoWordsPortable(x, y);
+    ASSERT_EQ(sum.high, sumPortable.high) << i;
+    ASSERT_EQ(sum.low, sumPortable.low) << i;
+    ASSERT_EQ(difference.high, differencePortable.high) << i;
+    ASSERT_EQ(difference.low, differencePortable.low) << i;
     const TwoWords n = i % 2 == 0 ? TwoWords{rng() % divisor, rng()} : TwoWords{divisor - 1, ~Word{0} - (i % 3)};
     Word remainder = 0;
     Word remainderPortable = 0;
