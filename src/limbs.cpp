@@ -1192,15 +1192,17 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
   // its lowest limb are dropped is packed so: with t the digits of its top
   // limb and 10^t dividing its lowest, V = V' x 10^t, and the quotient
   // floor(L B^shift / V) is floor(L x 10^(9 - t) x B^(shift - 1) / V'), where
-  // V' is V x 10^(9 - t) without its lowest limb, then 0. One of two limbs
-  // is not (it divides in the same short steps with one limb fewer), nor a
-  // long one: its quotient mostly comes from its top limbs alone.
+  // V' is V x 10^(9 - t) without its lowest limb, then 0. It pays when that
+  // takes the divisor down a word: three limbs (18 + t digits, two words) to
+  // two (one word), five to four (two words, not the long division). One
+  // limb never packs (10^t does not divide a limb of t digits); two or four
+  // divide in the same steps either way; a long divisor is not packed: its
+  // quotient mostly comes from its top limbs alone.
   Limb packed[kFormLimbs + 1];
   Limb scaled[kNumberLimbs + 1];
   const Limb* dividendLimbs = left->limbs;
   int32_t dividendLimbCount = left->count;
-  if (divisorCount > kShortDivisorLimbs && divisorCount <= kPackedDivisorLimbs &&
-      divisor[0] % kPowersOfTen[rightTopDigits] == 0) {
+  if (divisorCount % 2 != 0 && divisorCount <= kPackedDivisorLimbs && divisor[0] % kPowersOfTen[rightTopDigits] == 0) {
     MultiplyByPowerOfTen(divisor, divisorCount, kLimbDigits - rightTopDigits, packed);
     divisor = packed + 1;
     --divisorCount;
