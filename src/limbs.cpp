@@ -1403,7 +1403,9 @@ char* WriteLeadingLimb(const Limb limb, char* out) {
   const Wide bottom = NextGroup(&rest);
   chars |= Word{kDigitGroups.words[bottom]} << (2 * kGroupDigits * kByteBits);
   const int32_t zeros = kLimbDigits - DigitCount(limb);  // 0 to 8
-  StoreLittle(out, chars >> (kByteBits * zeros));
+  // In two halves: all eight characters shift out of a limb of one digit.
+  const int32_t halfShift = kByteBits / 2 * zeros;
+  StoreLittle(out, chars >> halfShift >> halfShift);
   out[kLimbDigits - 1 - zeros] = kDigitGroups.chars[kGroupBytes * bottom + kGroupDigits - 1];
   return out + kLimbDigits - zeros;
 }
