@@ -301,6 +301,19 @@ class Interactive(unittest.TestCase):
             child.stdin.write(b"4\n")
             child.stdin.flush()
             self.expect(out, PROMPT)
+            # A numeral that ends the bytes read may go on in the next read,
+            # even with a separator left in the buffer just past them (the
+            # "\n" of the first line, at the offset where the second ends,
+            # past the room the parser reads around a token).
+            child.stdin.write(b"1" + b" " * 9 + b"2\n")
+            child.stdin.flush()
+            self.expect(out, block("3", "-1", "2", "0.5"))
+            child.stdin.write(b" " * 8 + b"8 2")
+            child.stdin.flush()
+            time.sleep(0.05)
+            child.stdin.write(b"0\n")
+            child.stdin.flush()
+            self.expect(out, block("28", "-12", "160", "0.4"))
             child.stdin.close()
             self.assertEqual((child.wait(WAIT), child.stdout.read(), child.stderr.read()), (1, b"", b""))
 
