@@ -672,16 +672,19 @@ void DivideByTwoWords(const Limb* u, const int32_t uCount, const int32_t zeroPai
   // 2^124) takes the shifted pair's low word without a carry out, and the
   // middle word's terms, the high words of that and of the shifted pair
   // (below 2^60 x 2^63), fit one word.
-  const auto step = [d, scale, reciprocal](const Wide pair, TwoWords* remainder) {
-    const TwoWords shifted = MultiplyWords(pair, scale);
-    const TwoWords lower = AddTwoWords(MultiplyWords(remainder->low, kPairBase), {0, shifted.low});
-    const TwoWords u21 = AddTwoWords(MultiplyWords(remainder->high, kPairBase), {0, lower.high + shifted.high});
+  // The step given the remainder's low word times kPairBase with the shifted
+  // pair's low word added, and the shifted pair's high word; a zero pair has
+  // nothing to shift or add.
+  const auto divide = [d, reciprocal](const TwoWords lower, const Wide pairHigh, TwoWords* remainder) {
+    const TwoWords u21 = AddTwoWords(MultiplyWords(remainder->high, kPairBase), {0, lower.high + pairHigh});
     return DivideThreeWords(u21, lower.low, d, reciprocal, remainder);
   };
-  const auto zeroStep = [d, reciprocal](TwoWords* remainder) {
-    const TwoWords lower = MultiplyWords(remainder->low, kPairBase);
-    const TwoWords u21 = AddTwoWords(MultiplyWords(remainder->high, kPairBase), {0, lower.high});
-    return DivideThreeWords(u21, lower.low, d, reciprocal, remainder);
+  const auto step = [scale, divide](const Wide pair, TwoWords* remainder) {
+    const TwoWords shifted = MultiplyWords(pair, scale);
+    return divide(AddTwoWords(MultiplyWords(remainder->low, kPairBase), {0, shifted.low}), shifted.high, remainder);
+  };
+  const auto zeroStep = [divide](TwoWords* remainder) {
+    return divide(MultiplyWords(remainder->low, kPairBase), 0, remainder);
   };
   const DoubleWord above = LimbsAbovePairs(u, uCount, quotientLimbs) << shift;
   DivideInPairs(u, quotientLimbs, zeroPairs, TwoWords{HighWord(above), static_cast<Wide>(above)}, step, zeroStep,
