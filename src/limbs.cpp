@@ -660,7 +660,7 @@ DoubleWord LimbsAbovePairs(const Limb* u, const int32_t uCount, const int32_t qu
 
 // floor(u / divisor), for a divisor of three or four limbs that is at least
 // 2^64: DivideLimbs's quotient, written as its quotientLimbs limbs.
-void DivideByTwoWords(const Limb* u, const int32_t uCount, const int32_t zeroPairs, const DoubleWord divisor,
+inline void DivideByTwoWords(const Limb* u, const int32_t uCount, const int32_t zeroPairs, const DoubleWord divisor,
                       Limb* quotient, const int32_t quotientLimbs) {
   const int32_t shift = LeadingZeroBits(HighWord(divisor));  // 8 to 63: below 2^120, at least 2^64
   const DoubleWord shiftedDivisor = divisor << shift;
