@@ -15,15 +15,13 @@
 
 #include "input.h"
 #include "ravur.h"
-#include "words.h"  // word-at-a-time scanning, as the library's parser does
 
 namespace {
 
-using ravur::kMaxNumeralDigits, ravur::kMaxNumeralLength, ravur::kLongestText, ravur::kResultRoom,
-      ravur::DxOperation,
-      ravur::DxAdd, ravur::DxSubtract, ravur::DxMultiply, ravur::DxDivide, ravur::Operand, ravur::ParseOperand,
-      ravur::ParseOperandFront, ravur::kOperandRoom, ravur::PairResultInto, ravur::NumeralStatus, ravur::NumeralScan,
-      ravur::StartNumeralScan, ravur::ScanNumeralPrefix, ravur::ScanNumeralText, ravur::NumeralScanStatus;
+using ravur::kMaxNumeralDigits, ravur::kMaxNumeralLength, ravur::kLongestText, ravur::kResultRoom, ravur::Numeral,
+      ravur::Operation, ravur::ParseNumeral, ravur::ParseNumeralFront, ravur::kFrontRoom, ravur::WriteResult,
+      ravur::NumeralStatus, ravur::NumeralScan, ravur::StartNumeralScan, ravur::ScanNumeralPrefix,
+      ravur::ScanNumeralText, ravur::NumeralScanStatus;
 
 constexpr char kProgram[] = "calc";
 constexpr int kExitComputed = 0;
@@ -41,20 +39,20 @@ constexpr size_t kHeadingRoom = 32;
 struct Heading {
   char line[kHeadingRoom];
   size_t length;
-  DxOperation operation;
+  Operation operation;
 };
 template <size_t kBytes>
-constexpr Heading MakeHeading(const char (&line)[kBytes], const DxOperation operation) {
+constexpr Heading MakeHeading(const char (&line)[kBytes], const Operation operation) {
   static_assert(kBytes <= kHeadingRoom, "a heading fits its room");
   Heading heading{{}, kBytes - 1, operation};
   for (size_t i = 0; i < kBytes; ++i) heading.line[i] = line[i];
   return heading;
 }
 constexpr Heading kHeadings[] = {
-    MakeHeading("The result of addition:\n", DxAdd),
-    MakeHeading("The result of subtration:\n", DxSubtract),
-    MakeHeading("The result of multiplication:\n", DxMultiply),
-    MakeHeading("The result of divide:\n", DxDivide),
+    MakeHeading("The result of addition:\n", Operation::kAdd),
+    MakeHeading("The result of subtration:\n", Operation::kSubtract),
+    MakeHeading("The result of multiplication:\n", Operation::kMultiply),
+    MakeHeading("The result of divide:\n", Operation::kDivide),
 };
 
 // One whitespace-separated token. A token read whole from the input buffer
@@ -103,24 +101,10 @@ bool SkipSeparators(Input* in, Token* pending) {
   }
 }
 
-// The first separator in [from, end), or end. In a word of eight bytes read
-// little-endian, a byte's top bit is set in (word - 0x21 each) & ~word where a
-// byte below 0x21 is or a borrow from one has reached (only the bytes after
-// it): the lowest flagged byte is the first one below 0x21. Digits, signs and
-// points are all above 0x20, and only a byte below 0x21 that is no separator
-// (a control byte, in a token refused anyway) is passed the slow way.
+// The first separator in [from, end), or end. Digits, signs, points and
+// most other bytes lie above ' ', so one comparison passes them.
 const char* FindSeparator(const char* from, const char* end) {
-  using ravur::detail::kEveryByte, ravur::detail::LoadLittle, ravur::detail::LowestSetByte, ravur::detail::Word;
-  for (; end - from >= ravur::detail::kWordBytes; from += ravur::detail::kWordBytes) {
-    const Word word = LoadLittle(from);
-    const Word below = (word - 0x21 * kEveryByte) & ~word & (0x80 * kEveryByte);
-    if (below != 0) {
-      from += LowestSetByte(below);
-      break;
-    }
-  }
-  while (from != end && static_cast<unsigned char>(*from) > ' ') ++from;
-  while (from != end && !IsSeparator(*from)) ++from;
+  while (from != end && (static_cast<unsigned char>(*from) > ' ' || !IsSeparator(*from))) ++from;
   return from;
 }
 
@@ -165,8 +149,8 @@ void ReadTokenInPieces(Input* in, Token* token, Token* pending) {
 
 // True when the parser's room lies around the buffered bytes [begin, end).
 bool HasRoom(const Input* in, const char* begin, const char* end) {
-  return static_cast<size_t>(begin - in->roomBegin) >= kOperandRoom &&
-         static_cast<size_t>(in->roomEnd - end) >= kOperandRoom;
+  return static_cast<size_t>(begin - in->roomBegin) >= kFrontRoom &&
+         static_cast<size_t>(in->roomEnd - end) >= kFrontRoom;
 }
 
 // ReadToken's token that its front's parse did not find whole, from its first
@@ -175,21 +159,21 @@ bool HasRoom(const Input* in, const char* begin, const char* end) {
 // goes on past its front: it is refused), or, when the buffer ends within it
 // or it is longer than a numeral, judged as it is read, then parsed when it
 // is a numeral.
-void ReadTokenBySeparator(Input* in, Token* token, const Operand operand, Token* pending, const char* const begin,
+void ReadTokenBySeparator(Input* in, Token* token, Numeral* numeral, Token* pending, const char* const begin,
                           const char* const limit) {
   const char* const stop = FindSeparator(begin, limit);
   if (stop == limit) {
     ReadTokenInPieces(in, token, pending);
-    if (token->status == NumeralStatus::kAccepted) ParseOperand(operand, token->text, token->length);
+    if (token->status == NumeralStatus::kAccepted) ParseNumeral(numeral, token->text, token->length);
     return;
   }
   token->inBuffer = begin;
   token->length = static_cast<size_t>(stop - begin);
   in->next = stop;
-  token->status = ParseOperand(operand, begin, token->length);
+  token->status = ParseNumeral(numeral, begin, token->length);
 }
 
-// Reads the next token and parses it as the pair's operand; false at end of
+// Reads the next token and parses it into numeral; false at end of
 // input with no token begun. pending is the pair's token read before, kept
 // before the buffer is filled again. A token that lies in the buffer whole,
 // followed by a separator, and is no longer than a numeral is left there. Where
@@ -197,14 +181,14 @@ void ReadTokenBySeparator(Input* in, Token* token, const Operand operand, Token*
 // its end: a numeral, or what can be one, is read in that one pass; any other
 // token is ReadTokenBySeparator's. Inline: this is the driver's path for
 // every token, and the call would cost a fifth of its glue.
-inline bool ReadToken(Input* in, Token* token, const Operand operand, Token* pending) {
+inline bool ReadToken(Input* in, Token* token, Numeral* numeral, Token* pending) {
   if (!SkipSeparators(in, pending)) return false;
   const char* const begin = in->next;
   const size_t available = std::min(static_cast<size_t>(in->end - begin), static_cast<size_t>(kMaxNumeralLength) + 1);
   const char* const limit = begin + available;
   if (HasRoom(in, begin, limit)) {
     size_t length = 0;
-    const NumeralStatus status = ParseOperandFront(operand, begin, available, &length);
+    const NumeralStatus status = ParseNumeralFront(numeral, begin, available, &length);
     if (length < available && IsSeparator(begin[length])) {
       token->inBuffer = begin;
       token->length = length;
@@ -213,7 +197,7 @@ inline bool ReadToken(Input* in, Token* token, const Operand operand, Token* pen
       return true;
     }
   }
-  ReadTokenBySeparator(in, token, operand, pending, begin, limit);
+  ReadTokenBySeparator(in, token, numeral, pending, begin, limit);
   return true;
 }
 
@@ -348,15 +332,15 @@ constexpr size_t kPromptLineBytes = sizeof kPromptLine - 1;
 // A pair's four headed results and the prompt after them, each result's line
 // end in the place of its text's terminator.
 // The room asked for it has the bytes past the last text's terminator that
-// PairResultInto may use besides.
+// WriteResult may use besides.
 constexpr size_t kPairTextBytes = std::size(kHeadings) * (LongestHeading() + kLongestText) + kPromptLineBytes;
 constexpr size_t kPairRoomBytes = kPairTextBytes + (kResultRoom - kLongestText);
 static_assert(kPairRoomBytes <= kOutputBufferBytes, "a pair's text fits calc's output buffer");
 static_assert(kHeadingRoom <= LongestHeading() + kLongestText, "a heading's padding lies in its result's room");
 
-// Writes the four headed results of the operands parsed last and the next
+// Writes the four headed results of the pair of numerals and the next
 // prompt into calc's output, each result straight into it.
-void PrintResults() {
+void PrintResults(const Numeral* left, const Numeral* right) {
   char* const begin = OutputRoom(kPairRoomBytes);
   char* out = begin;
   // Unrolled: each heading's length and operation then come as constants.
@@ -364,7 +348,7 @@ void PrintResults() {
   for (const Heading& heading : kHeadings) {
     std::memcpy(out, heading.line, kHeadingRoom);  // the padding is overwritten by the result
     out += heading.length;
-    out += PairResultInto(out, heading.operation);
+    out += WriteResult(out, left, right, heading.operation);
     *out++ = '\n';
   }
   std::memcpy(out, kPromptLine, kPromptLineBytes);
@@ -389,13 +373,15 @@ int Run() {
   int status = kExitComputed;
   Token left;
   Token right;
+  Numeral leftNumeral;  // each parsed as its token is read
+  Numeral rightNumeral;
   PrintPrompt();
-  bool haveLeft = ReadToken(&input, &left, Operand::kLeft, nullptr);
+  bool haveLeft = ReadToken(&input, &left, &leftNumeral, nullptr);
   while (haveLeft) {
     input.dropped = false;
     const bool leftAccepted = Accepted(&left);
     if (!leftAccepted) owed.refusal = Refusal(&left);
-    const bool paired = ReadToken(&input, &right, Operand::kRight, &left);
+    const bool paired = ReadToken(&input, &right, &rightNumeral, &left);
     if (input.dropped) {
       // Ctrl-C at the editor threw a line away, and this pair's first number
       // with it (a refusal of it was named before the wait); the token after
@@ -404,7 +390,7 @@ int Run() {
       std::swap(left, right);
       haveLeft = paired;
       // It was parsed as a second number.
-      if (haveLeft && Accepted(&left)) ParseOperand(Operand::kLeft, TokenBytes(&left), left.length);
+      if (haveLeft && Accepted(&left)) ParseNumeral(&leftNumeral, TokenBytes(&left), left.length);
       continue;
     }
     if (!paired) {
@@ -419,12 +405,12 @@ int Run() {
     const bool rightAccepted = Accepted(&right);
     if (!rightAccepted) Complain(Refusal(&right));
     if (leftAccepted && rightAccepted) {
-      PrintResults();
+      PrintResults(&leftNumeral, &rightNumeral);
     } else {
       status = kExitRefused;
       PrintPrompt();
     }
-    haveLeft = ReadToken(&input, &left, Operand::kLeft, nullptr);
+    haveLeft = ReadToken(&input, &left, &leftNumeral, nullptr);
   }
   if (input.error != 0) {
     Complain(std::string("cannot read standard input: ") + ReadErrorText(input.error));

@@ -162,7 +162,6 @@ LimbGroups GroupsOfLimbPortable(Limb limb);
 // Bytes the text of any number formed on accepted numerals needs, with the
 // terminator and the kLimbDigits - 1 bytes the writer may use past it.
 constexpr int32_t kLimbTextRoom = kLongestText + kLimbDigits;
-static_assert(kLimbTextRoom <= kResultRoom, "ResultInto's buffer holds what the limb writer uses");
 
 // Writes the text DxNumberToCharArr gives the same value: optional "-", then
 // "#INFINITE" or the integer digits ("0" when there are none), then "." and

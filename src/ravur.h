@@ -124,47 +124,65 @@ void DxNumberToCharArr(char* buffer, const DxNumber* number);
 // integer and fraction digit the record has room for, and the point (the "0"
 // standing in for integer digits only appears when there are none).
 constexpr int32_t kLongestText = 1 + kIntCapacity + 1 + kFracCapacity + 1;
-// Bytes a buffer handed to ResultInto holds: the longest text and the few
-// bytes past its terminator that the writer may use, as it writes nine
-// digits at a time.
-constexpr int32_t kResultRoom = kLongestText + 9;
-// Parses both numerals, applies the operation and writes its text, the same
-// Result returns, zero-terminated, into buffer, which holds kResultRoom bytes
-// (those past the terminator may be overwritten); returns the text's length.
-// Shares Result's memory of the numerals parsed last, so it is not reentrant
-// either.
-size_t ResultInto(char* buffer, const char* left, const char* right, DxOperation operation);
-// The pair of numerals a driver applies several operations to, each parsed
-// once. ParseOperand parses the `length` bytes at text (no terminator needed;
-// a NUL byte among them is refused like any other non-digit) as the pair's
-// left or right numeral, as CharArrToDxNumber parses a numeral, and returns
-// CheckNumeral's verdict on them. PairResultInto writes the text of an
-// operation on the left and right numerals parsed last, as ResultInto writes
-// it. They share Result's memory of the numerals parsed last, so they are not
-// reentrant either.
-enum class Operand : uint8_t { kLeft, kRight };
-NumeralStatus ParseOperand(Operand operand, const char* text, size_t length);
-size_t PairResultInto(char* buffer, DxOperation operation);
-// ParseOperand without copying the bytes first, for bytes with room around
-// them, such as a token in a driver's input buffer: the byte after them,
-// text[length], is neither a digit nor '.' (a separator, say), and the
-// kOperandRoom bytes before text and after text[length] may be read (their
-// values do not matter). The parser reads whole words, and reads these
-// bytes where they lie.
-constexpr size_t kOperandRoom = 8;
-NumeralStatus ParseOperandInPlace(Operand operand, const char* text, size_t length);
-// ParseOperandInPlace for a token whose end is not known yet, among the
-// `available` bytes at text (with kOperandRoom readable bytes before them and
-// after them): parses the front of them that the numeral grammar reads (a
-// sign, digits, a point, digits) and sets *length to its count. It returns
-// ParseOperand's verdict on those bytes, which are the whole token when a
-// separator follows them among the available bytes; otherwise the token goes
-// on, and is to be judged whole.
-NumeralStatus ParseOperandFront(Operand operand, const char* text, size_t available, size_t* length);
 // Parses both numerals, applies the operation and returns its text. The text
 // belongs to the library and stays valid until the next call; it is never
-// nullptr (the library holds room for the longest text). Not reentrant.
+// nullptr (the library holds room for the longest text). Not reentrant: the
+// text lives in one buffer of the library's. A program that computes from
+// several threads, or keeps several results, uses the numerals below.
 const char* Result(const char* left, const char* right, DxOperation operation);
+
+// --- Parsed numerals ---------------------------------------------------------
+//
+// The fast way to apply the four operations to numerals: each numeral parsed
+// once into a Numeral that the caller owns, then the text of any operation on
+// two of them written into the caller's buffer. The functions keep nothing
+// between calls and touch nothing but what they are handed, so any number of
+// threads may use them at once, each with numerals and buffers of its own
+// (numerals that are only read may be shared).
+
+// The four operations, as WriteResult names them.
+enum class Operation : uint8_t { kAdd, kSubtract, kMultiply, kDivide };
+
+// A parsed numeral, in the form the library computes in: storage of a fixed
+// size, owned by the caller (on the stack, in an array, anywhere) and filled
+// by ParseNumeral or ParseNumeralFront before it is read. It may be copied as
+// a whole, like any plain record.
+constexpr size_t kNumeralBytes = 512;
+struct Numeral {
+  alignas(8) unsigned char storage[kNumeralBytes];
+};
+
+// Parses the `length` bytes at text (no terminator needed: a NUL byte among
+// them is refused like any other non-digit) into numeral, as CharArrToDxNumber
+// parses a numeral, and returns CheckNumeral's verdict on them. A text that is
+// not accepted parses to zero; one longer than any numeral is judged without
+// being stored.
+NumeralStatus ParseNumeral(Numeral* numeral, const char* text, size_t length);
+
+// Bytes that ParseNumeralFront may read on either side of what it is handed:
+// it reads words, and reads them where the bytes lie. Their values do not
+// matter.
+constexpr size_t kFrontRoom = 8;
+// Parses the front of the `available` bytes at text that the numeral grammar
+// reads (a sign, digits, a point, digits) into numeral and sets *length to its
+// count, for a reader that does not know yet where a token ends, such as one
+// reading a stream through a buffer. When a byte that is not part of a
+// numeral follows the front among the available bytes (a separator, say), the
+// front is the whole token and the verdict is CheckNumeral's on it; otherwise
+// the token may go on, and is to be judged whole (ParseNumeral). The
+// kFrontRoom bytes before text, and as many from text[available] on, must be
+// readable.
+NumeralStatus ParseNumeralFront(Numeral* numeral, const char* text, size_t available, size_t* length);
+
+// Bytes a buffer handed to WriteResult holds: the longest text and the few
+// bytes past its terminator that the writer may use, as it writes whole
+// words.
+constexpr int32_t kResultRoom = kLongestText + 9;
+// Writes the text of the operation on the two numerals, the text Result
+// gives for the same numerals, zero-terminated, into buffer, which holds
+// kResultRoom bytes (those past the terminator may be overwritten); returns
+// the text's length.
+size_t WriteResult(char* buffer, const Numeral* left, const Numeral* right, Operation operation);
 
 // --- Arithmetic --------------------------------------------------------------
 // Operands are read only. They may be any normalised records that keep the

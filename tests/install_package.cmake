@@ -83,7 +83,7 @@ set(own_names_output "0 1\n3 0\n-2.25 0\n-1 0\n3 127\n")
 file(WRITE ${app}/CMakeLists.txt [=[
 cmake_minimum_required(VERSION 3.16)
 project(app LANGUAGES CXX)
-find_package(ravur 1.0 REQUIRED)
+find_package(ravur 2.0 REQUIRED)
 foreach(program own_names example)
   add_executable(${program} ${program}.cpp)
   target_link_libraries(${program} PRIVATE ravur::ravur)

@@ -16,7 +16,7 @@ using ravur::kMaxNumeralDigits, ravur::kMaxNumeralLength, ravur::kQuotientDigits
       ravur::DxOperation, ravur::InitDxNumberToZero, ravur::AdjustBits, ravur::IsZero, ravur::MakeInfinite,
       ravur::NumeralStatus, ravur::CheckNumeral, ravur::NumeralScan, ravur::StartNumeralScan,
       ravur::ScanNumeralPrefix, ravur::CharArrToDxNumber, ravur::CharArrLenByDxNumber,
-      ravur::DxNumberToCharArr, ravur::Result, ravur::DxCompare, ravur::DxAdd, ravur::DxSubtract,
+      ravur::DxNumberToCharArr, ravur::Result, ravur::Numeral, ravur::DxCompare, ravur::DxAdd, ravur::DxSubtract,
       ravur::MoveFloatPoint, ravur::DxMultiply, ravur::DxDivide;
 
 DxNumber Parse(const std::string& text) {
@@ -201,79 +201,64 @@ TEST(Adapter, ResultKeepsOnlyTheLastText) {
   EXPECT_STREQ(Result("1", "2", DxAdd), "3");
 }
 
-// Any operation other than the four goes through the records; ResultInto
-// gives its text and the text's length.
+// Any operation other than the four goes through the records.
 void RecordAdd(const DxNumber* left, const DxNumber* right, DxNumber* result) { DxAdd(left, right, result); }
 void RecordDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) { DxDivide(left, right, result); }
 
-TEST(Adapter, ResultIntoWritesAnyOperationsText) {
+TEST(Adapter, ResultAppliesAnyOperation) {
+  EXPECT_STREQ(Result("1.5", "-2", RecordAdd), "-0.5");
+  EXPECT_STREQ(Result("-1", "0", RecordDivide), "-#INFINITE");
+  EXPECT_STREQ(Result("-1", "0", DxDivide), "-#INFINITE");
+  EXPECT_STREQ(Result("1.5", "x", RecordAdd), "1.5");
+}
+
+// The text of a numeral parsed by ParseNumeral (and, for a text that can be a
+// numeral, by ParseNumeralFront) with the operation applied to 2.
+std::string WrittenWithTwo(const Numeral& numeral, const ravur::Operation operation) {
+  Numeral two;
+  EXPECT_EQ(ravur::ParseNumeral(&two, "2", 1), NumeralStatus::kAccepted);
   char buffer[ravur::kResultRoom];
-  EXPECT_EQ(ravur::ResultInto(buffer, "1.5", "-2", RecordAdd), 4u);
-  EXPECT_STREQ(buffer, "-0.5");
-  EXPECT_EQ(ravur::ResultInto(buffer, "-1", "0", RecordDivide), 10u);
-  EXPECT_STREQ(buffer, "-#INFINITE");
-  EXPECT_EQ(ravur::ResultInto(buffer, "-1", "0", DxDivide), 10u);
-  EXPECT_STREQ(buffer, "-#INFINITE");
-  // A parsed pair takes only its bytes, refusing a NUL among them, and any
-  // operation.
-  using ravur::Operand, ravur::ParseOperand, ravur::NumeralStatus;
-  EXPECT_EQ(ParseOperand(Operand::kLeft, "1.5x", 3), NumeralStatus::kAccepted);
-  EXPECT_EQ(ParseOperand(Operand::kRight, "-2\0" "7", 4), NumeralStatus::kNotANumber);
-  EXPECT_EQ(ravur::PairResultInto(buffer, RecordAdd), 3u);
-  EXPECT_STREQ(buffer, "1.5");
-  EXPECT_EQ(ravur::PairResultInto(buffer, DxAdd), 3u);
-  EXPECT_STREQ(buffer, "1.5");
-  ParseOperand(Operand::kRight, "-2", 2);
-  ParseOperand(Operand::kLeft, "-1.50", 5);
-  EXPECT_EQ(ravur::PairResultInto(buffer, RecordDivide), 4u);
-  EXPECT_STREQ(buffer, "0.75");
+  const size_t length = ravur::WriteResult(buffer, &numeral, &two, operation);
+  EXPECT_EQ(length, std::strlen(buffer));
+  return buffer;
+}
+
+TEST(Adapter, ParsedNumeralsTakeOnlyTheirBytes) {
+  using ravur::Operation, ravur::ParseNumeral, ravur::ParseNumeralFront, ravur::kFrontRoom;
+  Numeral numeral;
+  // A parsed numeral takes only its bytes, refusing a NUL among them.
+  EXPECT_EQ(ParseNumeral(&numeral, "1.5x", 3), NumeralStatus::kAccepted);
+  EXPECT_EQ(WrittenWithTwo(numeral, Operation::kDivide), "0.75");
+  EXPECT_EQ(ParseNumeral(&numeral, "-2\0" "7", 4), NumeralStatus::kNotANumber);
+  EXPECT_EQ(WrittenWithTwo(numeral, Operation::kAdd), "2");
   // A text longer than any numeral is judged whole, and parses to zero; the
   // parser does not read it (here with no byte after it to stop a scan).
   const std::string digits(2 * kMaxNumeralLength, '7');
   const std::vector<char> unended(digits.begin(), digits.end());
-  EXPECT_EQ(ParseOperand(Operand::kLeft, unended.data(), unended.size()), NumeralStatus::kTooManyIntDigits);
+  EXPECT_EQ(ParseNumeral(&numeral, unended.data(), unended.size()), NumeralStatus::kTooManyIntDigits);
+  EXPECT_EQ(WrittenWithTwo(numeral, Operation::kSubtract), "-2");
   const std::string fraction = "." + digits;
-  EXPECT_EQ(ParseOperand(Operand::kLeft, fraction.data(), fraction.size()), NumeralStatus::kTooManyFracDigits);
-  EXPECT_EQ(ravur::PairResultInto(buffer, DxSubtract), 1u);
-  EXPECT_STREQ(buffer, "2");
-  // The same where they lie, with room around them: judged whole, parsed to
-  // zero; read at the front, the whole run of digits is the front.
-  using ravur::ParseOperandInPlace, ravur::ParseOperandFront, ravur::kOperandRoom;
-  const std::string room(kOperandRoom, '1');
+  EXPECT_EQ(ParseNumeral(&numeral, fraction.data(), fraction.size()), NumeralStatus::kTooManyFracDigits);
+  EXPECT_EQ(WrittenWithTwo(numeral, Operation::kMultiply), "0");
+  // Read at the front where they lie, with room around them: the whole run
+  // of digits is the front, judged whole and parsed to zero.
+  const std::string room(kFrontRoom, '1');
   const std::string roomyDigits = room + digits + " " + room;
-  ParseOperand(Operand::kLeft, "5", 1);
-  EXPECT_EQ(ParseOperandInPlace(Operand::kLeft, roomyDigits.data() + room.size(), digits.size()),
-            NumeralStatus::kTooManyIntDigits);
-  EXPECT_EQ(ravur::PairResultInto(buffer, DxSubtract), 1u);
-  EXPECT_STREQ(buffer, "2");
-  ParseOperand(Operand::kLeft, "5", 1);
+  ParseNumeral(&numeral, "5", 1);
   size_t front = 0;
-  EXPECT_EQ(ParseOperandFront(Operand::kLeft, roomyDigits.data() + room.size(), digits.size() + 1, &front),
+  EXPECT_EQ(ParseNumeralFront(&numeral, roomyDigits.data() + room.size(), digits.size() + 1, &front),
             NumeralStatus::kTooManyIntDigits);
   EXPECT_EQ(front, digits.size());
-  EXPECT_EQ(ravur::PairResultInto(buffer, DxSubtract), 1u);
-  EXPECT_STREQ(buffer, "2");
+  EXPECT_EQ(WrittenWithTwo(numeral, Operation::kSubtract), "-2");
   // A front that fills the bytes available may have more digits after them,
   // which it neither reads nor takes: zeros up to the end of memory here.
   const std::vector<char> zeros(room.size() + 3 + room.size(), '0');
-  EXPECT_EQ(ParseOperandFront(Operand::kLeft, zeros.data() + room.size(), 3, &front), NumeralStatus::kAccepted);
+  EXPECT_EQ(ParseNumeralFront(&numeral, zeros.data() + room.size(), 3, &front), NumeralStatus::kAccepted);
   EXPECT_EQ(front, 3u);
-  EXPECT_EQ(ravur::PairResultInto(buffer, DxSubtract), 1u);
-  EXPECT_STREQ(buffer, "2");
-  // A numeral parsed where it lies replaces the text ResultInto parsed into
-  // the same side last: that text is parsed again.
-  const std::string roomyTwo = room + "2 " + room;
-  EXPECT_STREQ(ravur::Result("1", "1", DxAdd), "2");
-  ParseOperandInPlace(Operand::kLeft, roomyTwo.data() + room.size(), 1);
-  EXPECT_STREQ(ravur::Result("1", "1", DxAdd), "2");
-  ParseOperandFront(Operand::kRight, roomyTwo.data() + room.size(), 2, &front);
-  EXPECT_EQ(front, 1u);
-  EXPECT_STREQ(ravur::Result("1", "1", DxAdd), "2");
+  EXPECT_EQ(WrittenWithTwo(numeral, Operation::kSubtract), "-2");
   // No bytes at all, at no address: the empty numeral, zero.
-  ParseOperand(Operand::kLeft, "-3", 2);
-  EXPECT_EQ(ParseOperand(Operand::kRight, nullptr, 0), NumeralStatus::kAccepted);
-  EXPECT_EQ(ravur::PairResultInto(buffer, DxDivide), 10u);
-  EXPECT_STREQ(buffer, "-#INFINITE");
+  EXPECT_EQ(ParseNumeral(&numeral, nullptr, 0), NumeralStatus::kAccepted);
+  EXPECT_EQ(WrittenWithTwo(numeral, Operation::kDivide), "0");
 }
 
 TEST(Compare, OrdersBySignThenMagnitude) {

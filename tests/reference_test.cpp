@@ -22,8 +22,8 @@ namespace {
 using ravur::detail::kLimbDigits;
 using ravur::kMaxNumeralDigits, ravur::kIntCapacity, ravur::kFracCapacity, ravur::InitDxNumberToZero, ravur::AdjustBits, ravur::IsZero,
       ravur::CharArrToDxNumber, ravur::DxCompare, ravur::DxAdd, ravur::DxSubtract, ravur::MoveFloatPoint,
-      ravur::DxMultiply, ravur::DxDivide, ravur::DxNumberToCharArr, ravur::Result, ravur::ResultInto, ravur::ParseOperand,
-      ravur::Operand, ravur::PairResultInto, ravur::ParseOperandInPlace, ravur::ParseOperandFront, ravur::CheckNumeral, ravur::NumeralStatus, ravur::DxOperation;
+      ravur::DxMultiply, ravur::DxDivide, ravur::DxNumberToCharArr, ravur::Result, ravur::Numeral, ravur::ParseNumeral,
+      ravur::ParseNumeralFront, ravur::WriteResult, ravur::CheckNumeral, ravur::NumeralStatus, ravur::DxOperation;
 
 constexpr int kRecords = 2000;
 
@@ -256,8 +256,15 @@ std::vector<std::string> EdgeNumerals() {
           "1" + nines, "." + nines + "9", "1.2.3", "--1", "1-", "abc", "1e5", "", " 1"};
 }
 
-// Result's text and ResultInto's against the record operation's, through
-// DxNumberToCharArr.
+// The operation named as WriteResult names it.
+ravur::Operation Named(const DxOperation operation) {
+  if (operation == DxAdd) return ravur::Operation::kAdd;
+  if (operation == DxSubtract) return ravur::Operation::kSubtract;
+  return operation == DxMultiply ? ravur::Operation::kMultiply : ravur::Operation::kDivide;
+}
+
+// Result's text, and WriteResult's on numerals parsed both ways, against the
+// record operation's, through DxNumberToCharArr.
 ::testing::AssertionResult SameText(const std::string& left, const std::string& right, DxOperation operation) {
   ravur::DxNumber l;
   ravur::DxNumber r;
@@ -268,55 +275,46 @@ std::vector<std::string> EdgeNumerals() {
   char want[ravur::kLongestText];
   DxNumberToCharArr(want, &answer);
   const std::string got = Result(left.c_str(), right.c_str(), operation);
-  char into[ravur::kResultRoom];
-  const size_t length = ResultInto(into, left.c_str(), right.c_str(), operation);
   // The pair's bytes handed over without their terminators, each judged as
   // CheckNumeral judges it.
   const std::string leftBytes = left + "9";
   const std::string rightBytes = right + "9";
-  const NumeralStatus leftStatus = ParseOperand(Operand::kLeft, leftBytes.data(), left.size());
-  const NumeralStatus rightStatus = ParseOperand(Operand::kRight, rightBytes.data(), right.size());
-  char paired[ravur::kResultRoom];
-  const size_t pairedLength = PairResultInto(paired, operation);
-  // And read where they lie, between digits that the parser reads but must
-  // not take, a separator after each.
-  const std::string room(ravur::kOperandRoom, '7');
+  Numeral leftNumeral;
+  Numeral rightNumeral;
+  const NumeralStatus leftStatus = ParseNumeral(&leftNumeral, leftBytes.data(), left.size());
+  const NumeralStatus rightStatus = ParseNumeral(&rightNumeral, rightBytes.data(), right.size());
+  char written[ravur::kResultRoom];
+  const size_t length = WriteResult(written, &leftNumeral, &rightNumeral, Named(operation));
+  // And found at the front of the bytes where they lie, between digits that
+  // the parser reads but must not take, a separator after each: the whole
+  // text when it can be a numeral, a shorter front judged by itself
+  // otherwise.
+  const std::string room(ravur::kFrontRoom, '7');
   const std::string roomyLeft = room + left + " " + room;
   const std::string roomyRight = room + right + " " + room;
-  const NumeralStatus leftInPlace = ParseOperandInPlace(Operand::kLeft, roomyLeft.data() + room.size(), left.size());
-  const NumeralStatus rightInPlace =
-      ParseOperandInPlace(Operand::kRight, roomyRight.data() + room.size(), right.size());
-  char pairedInPlace[ravur::kResultRoom];
-  PairResultInto(pairedInPlace, operation);
-  // And found at the front of the bytes with the separator after them: the
-  // whole text when it can be a numeral, a shorter front judged by itself
-  // otherwise.
   size_t leftFront = 0;
   size_t rightFront = 0;
   const NumeralStatus leftFrontStatus =
-      ParseOperandFront(Operand::kLeft, roomyLeft.data() + room.size(), left.size() + 1, &leftFront);
+      ParseNumeralFront(&leftNumeral, roomyLeft.data() + room.size(), left.size() + 1, &leftFront);
   const NumeralStatus rightFrontStatus =
-      ParseOperandFront(Operand::kRight, roomyRight.data() + room.size(), right.size() + 1, &rightFront);
+      ParseNumeralFront(&rightNumeral, roomyRight.data() + room.size(), right.size() + 1, &rightFront);
   const bool wholeFronts = leftFront == left.size() && rightFront == right.size();
-  char pairedFront[ravur::kResultRoom] = "";
-  if (wholeFronts) PairResultInto(pairedFront, operation);
+  char writtenFront[ravur::kResultRoom] = "";
+  if (wholeFronts) WriteResult(writtenFront, &leftNumeral, &rightNumeral, Named(operation));
   const auto judgedFront = [](const std::string& text, const size_t front, const NumeralStatus status) {
     return front <= text.size() && status == CheckNumeral(text.data(), front) &&
            (front == text.size() || CheckNumeral(text.data(), text.size()) == NumeralStatus::kNotANumber);
   };
   const bool judged = leftStatus == CheckNumeral(left.data(), left.size()) &&
-                      rightStatus == CheckNumeral(right.data(), right.size()) && leftInPlace == leftStatus &&
-                      rightInPlace == rightStatus && judgedFront(left, leftFront, leftFrontStatus) &&
-                      judgedFront(right, rightFront, rightFrontStatus);
-  if (got == want && length == got.size() && into == got && pairedLength == got.size() && paired == got &&
-      pairedInPlace == got && (!wholeFronts || pairedFront == got) && judged) {
+                      rightStatus == CheckNumeral(right.data(), right.size()) &&
+                      judgedFront(left, leftFront, leftFrontStatus) && judgedFront(right, rightFront, rightFrontStatus);
+  if (got == want && length == got.size() && written == got && (!wholeFronts || writtenFront == got) && judged) {
     return ::testing::AssertionSuccess();
   }
-  return ::testing::AssertionFailure() << "'" << left << "' '" << right << "': Result " << got << ", ResultInto "
-                                       << into << " (" << length << " bytes), PairResultInto " << paired << " ("
-                                       << pairedLength << " bytes), in place " << pairedInPlace << ", front "
-                                       << pairedFront << ", records "
-                                       << want << (judged ? "" : ", ParseOperand judged otherwise than CheckNumeral");
+  return ::testing::AssertionFailure() << "'" << left << "' '" << right << "': Result " << got << ", WriteResult "
+                                       << written << " (" << length << " bytes), front " << writtenFront
+                                       << ", records " << want
+                                       << (judged ? "" : ", ParseNumeral judged otherwise than CheckNumeral");
 }
 
 constexpr DxOperation kOperations[] = {DxAdd, DxSubtract, DxMultiply, DxDivide};

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "ravur.h"
@@ -29,8 +30,8 @@ using ravur::kMaxNumeralDigits, ravur::kQuotientDigits, ravur::kIntCapacity, rav
       ravur::DxNumber, ravur::DxOperation, ravur::IsZero, ravur::NumeralStatus, ravur::CheckNumeral,
       ravur::CharArrToDxNumber, ravur::CharArrLenByDxNumber, ravur::DxNumberToCharArr, ravur::Result,
       ravur::DxCompare, ravur::DxAdd, ravur::DxSubtract, ravur::MoveFloatPoint, ravur::DxMultiply,
-      ravur::DxDivide, ravur::Operand, ravur::ParseOperand, ravur::PairResultInto, ravur::kResultRoom,
-      ravur::ParseOperandInPlace, ravur::ParseOperandFront, ravur::kOperandRoom;
+      ravur::DxDivide, ravur::Numeral, ravur::Operation, ravur::ParseNumeral, ravur::ParseNumeralFront,
+      ravur::WriteResult, ravur::kResultRoom, ravur::kFrontRoom;
 
 [[noreturn]] void Fail(const int line, const char* what) {
   std::fprintf(stderr, "fuzz_calc.cpp:%d: property failed: %s\n", line, what);
@@ -180,24 +181,24 @@ std::string Negated(const std::string& text) {
   return text == "0" ? text : "-" + text;
 }
 
-// The token with the room ParseOperandInPlace reads around it: digits, which
+// The token with the room ParseNumeralFront reads around it: digits, which
 // it must not take, and a separator after the token.
 std::string Roomy(const std::string& token) {
-  const std::string digits(kOperandRoom, '7');
+  const std::string digits(kFrontRoom, '7');
   return digits + token + " " + digits;
 }
 
-// Checks one token, also judged whole (NUL bytes and all) by the parse of
-// the pair's operand; true when the parser's view of it (the bytes before any
-// NUL) is an accepted numeral, which is then in `number` and `shape`.
-bool CheckToken(const std::string& token, const Operand operand, DxNumber* number, Shape* shape, std::string* text) {
+// Checks one token, also judged whole (NUL bytes and all) by the parse of a
+// numeral; true when the parser's view of it (the bytes before any NUL) is an
+// accepted numeral, which is then in `number` and `shape`.
+bool CheckToken(const std::string& token, DxNumber* number, Shape* shape, std::string* text) {
+  Numeral numeral;
   REQUIRE(CheckNumeral(token.data(), token.size()) == Classify(token, shape));
-  REQUIRE(ParseOperand(operand, token.data(), token.size()) == Classify(token, shape));
+  REQUIRE(ParseNumeral(&numeral, token.data(), token.size()) == Classify(token, shape));
   const std::string roomy = Roomy(token);
-  REQUIRE(ParseOperandInPlace(operand, roomy.data() + kOperandRoom, token.size()) == Classify(token, shape));
   // The front the grammar reads is the whole token, or the token is no numeral.
   size_t front = 0;
-  const NumeralStatus frontStatus = ParseOperandFront(operand, roomy.data() + kOperandRoom, token.size() + 1, &front);
+  const NumeralStatus frontStatus = ParseNumeralFront(&numeral, roomy.data() + kFrontRoom, token.size() + 1, &front);
   REQUIRE(front <= token.size());
   if (front == token.size()) {
     REQUIRE(frontStatus == Classify(token, shape));
@@ -209,7 +210,7 @@ bool CheckToken(const std::string& token, const Operand operand, DxNumber* numbe
   if (!token.empty()) {
     const size_t cut = token.size() / 2;
     Shape cutShape;
-    const NumeralStatus cutStatus = ParseOperandFront(operand, roomy.data() + kOperandRoom, cut, &front);
+    const NumeralStatus cutStatus = ParseNumeralFront(&numeral, roomy.data() + kFrontRoom, cut, &front);
     REQUIRE(front <= cut && cutStatus == Classify(token.substr(0, front), &cutShape));
   }
   *text = token.substr(0, token.find('\0'));
@@ -291,32 +292,34 @@ void CheckOperations(const DxNumber& a, const Shape& sa, const std::string& ta, 
   const std::string productText = Format(product);
   const std::string quotientText = Format(quotient);
 
-  // What the driver prints comes from the operands it parsed, and Result,
-  // which parses the texts again.
-  const std::pair<DxOperation, const std::string*> printed[] = {
-      {DxAdd, &sumText}, {DxSubtract, &differenceText}, {DxMultiply, &productText}, {DxDivide, &quotientText}};
+  // What the driver prints comes from the numerals it parsed, by either
+  // parse, and Result, which parses the texts again.
+  const std::tuple<DxOperation, Operation, const std::string*> printed[] = {
+      {DxAdd, Operation::kAdd, &sumText},
+      {DxSubtract, Operation::kSubtract, &differenceText},
+      {DxMultiply, Operation::kMultiply, &productText},
+      {DxDivide, Operation::kDivide, &quotientText}};
   const std::string roomyA = Roomy(ta);
   const std::string roomyB = Roomy(tb);
-  for (const int route : {0, 1, 2}) {
-    if (route == 1) {
-      ParseOperandInPlace(Operand::kLeft, roomyA.data() + kOperandRoom, ta.size());
-      ParseOperandInPlace(Operand::kRight, roomyB.data() + kOperandRoom, tb.size());
-    } else if (route == 2) {
+  for (const bool byFront : {false, true}) {
+    Numeral left;
+    Numeral right;
+    if (byFront) {
       size_t front = 0;
-      ParseOperandFront(Operand::kLeft, roomyA.data() + kOperandRoom, ta.size() + 1, &front);
+      ParseNumeralFront(&left, roomyA.data() + kFrontRoom, ta.size() + 1, &front);
       REQUIRE(front == ta.size());
-      ParseOperandFront(Operand::kRight, roomyB.data() + kOperandRoom, tb.size() + 1, &front);
+      ParseNumeralFront(&right, roomyB.data() + kFrontRoom, tb.size() + 1, &front);
       REQUIRE(front == tb.size());
     } else {
-      ParseOperand(Operand::kLeft, ta.data(), ta.size());
-      ParseOperand(Operand::kRight, tb.data(), tb.size());
+      ParseNumeral(&left, ta.data(), ta.size());
+      ParseNumeral(&right, tb.data(), tb.size());
     }
-    for (const auto& [operation, text] : printed) {
+    for (const auto& [operation, named, text] : printed) {
       char buffer[kResultRoom];
-      REQUIRE(PairResultInto(buffer, operation) == text->size() && *text == buffer);
+      REQUIRE(WriteResult(buffer, &left, &right, named) == text->size() && *text == buffer);
     }
   }
-  for (const auto& [operation, text] : printed) {
+  for (const auto& [operation, named, text] : printed) {
     const char* result = Result(ta.c_str(), tb.c_str(), operation);
     REQUIRE(result != nullptr && *text == result);
   }
@@ -361,8 +364,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Shape sb;
   std::string ta;
   std::string tb;
-  const bool leftAccepted = CheckToken(left, Operand::kLeft, &a, &sa, &ta);
-  const bool rightAccepted = CheckToken(right, Operand::kRight, &b, &sb, &tb);
+  const bool leftAccepted = CheckToken(left, &a, &sa, &ta);
+  const bool rightAccepted = CheckToken(right, &b, &sb, &tb);
   if (leftAccepted) {
     const auto reach = kFracCapacity - kMaxNumeralDigits;
     CheckShift(a, sa, static_cast<int32_t>(size % (2 * reach + 1)) - reach);
