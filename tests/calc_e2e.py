@@ -7,6 +7,7 @@ import locale
 import os
 import resource
 import select
+import shutil
 import signal
 import subprocess
 import sys
@@ -372,6 +373,38 @@ class Interactive(unittest.TestCase):
                     yield child, master, modes
             finally:
                 os.close(master)
+
+    def test_refusals_follow_earlier_results_on_one_terminal(self):
+        """Standard output and standard error on one terminal: a refusal comes
+        after the results computed before it, also when standard output is
+        fully buffered there (stdbuf -o), which only calc's own flush before
+        each error line keeps in order."""
+        stdbuf = shutil.which("stdbuf")
+        if stdbuf is None or calc_command.is_emulated(CALC) or calc_command.is_windows(CALC):
+            self.skipTest("no stdbuf, or calc runs under an emulator that would take its preload")
+        # The sanitizer runtime would refuse stdbuf's preload ahead of it.
+        env = {**os.environ, "ASAN_OPTIONS": os.environ.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0"}
+        master, slave = os.openpty()
+        try:
+            with spawn(stdbuf, "-o", "65536", stdin=subprocess.PIPE, stdout=slave, stderr=slave, env=env) as child:
+                os.close(slave)
+                child.stdin.write(b"1 2\nx y\n")
+                child.stdin.close()
+                status = child.wait(WAIT)
+                shown = b""
+                while select.select([master], [], [], 0.5)[0]:
+                    try:
+                        chunk = os.read(master, 4096)
+                    except OSError:  # the terminal's last user has gone (EIO)
+                        break
+                    if not chunk:
+                        break
+                    shown += chunk
+        finally:
+            os.close(master)
+        want = (PROMPT + block("3", "-1", "2", "0.5") + 'calc: "x" is not a decimal number\n'
+                + 'calc: "y" is not a decimal number\n' + PROMPT)
+        self.assertEqual((shown.replace(b"\r\n", b"\n").decode("latin-1"), status), (want, 1))
 
     @with_editor
     def test_terminal_lines_are_edited_and_recalled(self):
