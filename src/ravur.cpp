@@ -44,7 +44,7 @@ bool EitherInfinite(const DxNumber* left, const DxNumber* right) {
 
 // --- The record --------------------------------------------------------------
 
-void InitDxNumberToZero(DxNumber* number) { std::memset(number, 0, sizeof *number); }
+void InitDxNumberToZero(DxNumber* number) { ClearBlock(number, sizeof *number); }
 
 void AdjustBits(DxNumber* number) {
   while (number->intCount > 1 && number->intDigits[number->intCount - 1] == 0) --number->intCount;
