@@ -5,8 +5,9 @@
 #            ravur-calc-<version>-Linux-<processor>.tar.gz of the whole
 #            install tree, in a folder of the same name;
 #   Windows: ravur-calc-<version>-win64.zip (or -win32.zip) of the component
-#            `calc`: calc.exe, LICENSE.txt, NOTICES.txt, README.txt and the
-#            manual page as text, all text in CR LF.
+#            `calc`, in a folder of the same name: calc.exe, LICENSE.txt,
+#            NOTICES.txt, README.txt (doc/windows-readme.txt) and the manual
+#            page as text, all text in CR LF.
 # Packages are reproducible: their timestamps are SOURCE_DATE_EPOCH (from the
 # environment, else the last commit's time), compressed files carry no name or
 # time (gzip -n), and files are listed in sorted order (by CPack's Debian
@@ -129,7 +130,7 @@ if(WIN32)
   if(CALC_NOTICES)
     calc_windows_text(${CALC_NOTICES} NOTICES.txt)
   endif()
-  calc_windows_text(${PROJECT_SOURCE_DIR}/README.md README.txt)
+  calc_windows_text(${PROJECT_SOURCE_DIR}/doc/windows-readme.txt README.txt)
   find_program(CALC_GROFF_PROGRAM groff)
   if(CALC_GROFF_PROGRAM)
     calc_windows_text(${PROJECT_BINARY_DIR}/calc.1 calc.txt -DGROFF=${CALC_GROFF_PROGRAM})
@@ -143,10 +144,12 @@ if(WIN32)
     set(CPACK_PACKAGE_FILE_NAME ${CALC_PACKAGE_NAME}-${PROJECT_VERSION}-win32)
   endif()
   set(CPACK_GENERATOR ZIP)
-  # One zip of the program's component alone.
+  # One zip of the program's component alone, its files in one folder named
+  # as the zip is, so that unpacking it anywhere adds that folder alone.
   set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
   set(CPACK_COMPONENTS_ALL calc)
   set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+  set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
   include(CPack)
   return()
 endif()
