@@ -1,9 +1,12 @@
-# Packages, made by CPack (`cmake --build <dir> --target package`):
-#   Linux:   calc_<version>_<arch>.deb and libravur-dev_<version>_<arch>.deb,
+# Packages, made by CPack (`cmake --build <dir> --target package`), named
+# CALC_PACKAGE_NAME (ravur-calc: Debian's archive has a `calc` of its own):
+#   Linux:   ravur-calc_<version>_<arch>.deb and libravur-dev_<version>_<arch>.deb,
 #            from the install components `calc` and `dev`, and
-#            calc-<version>-Linux-<processor>.tar.gz of the whole install tree;
-#   Windows: calc-<version>-win64.zip (or -win32.zip) of the component `calc`:
-#            calc.exe, LICENSE.txt, NOTICES.txt, README.txt and the manual
+#            ravur-calc-<version>-Linux-<processor>.tar.gz of the whole
+#            install tree, in a folder of the same name;
+#   Windows: ravur-calc-<version>-win64.zip (or -win32.zip) of the component
+#            `calc`, in a folder of the same name: calc.exe, LICENSE.txt,
+#            NOTICES.txt, README.txt (doc/windows-readme.txt) and the manual
 #            page as text, all text in CR LF.
 # Packages are reproducible: their timestamps are SOURCE_DATE_EPOCH (from the
 # environment, else the last commit's time), compressed files carry no name or
@@ -33,7 +36,7 @@ if(CALC_SOURCE_DATE_EPOCH STREQUAL "")
   endif()
 endif()
 
-set(CPACK_PACKAGE_NAME calc)
+set(CPACK_PACKAGE_NAME ${CALC_PACKAGE_NAME})
 set(CPACK_PACKAGE_VENDOR "the calc authors")
 set(CPACK_PACKAGE_CONTACT "${CALC_PACKAGE_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
@@ -49,8 +52,10 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 set(CPACK_DEBIAN_CALC_DESCRIPTION "exact decimal calculator for the console
 calc reads signed decimal numbers in pairs from standard input and, for
 every pair, prints the exact sum, difference and product and the quotient
-cut to 127 digits. All arithmetic is decimal: no floating point, no binary
-conversion, no rounding other than the quotient's cut.")
+cut to 127 digits. All arithmetic is exact, with no rounding other than the
+quotient's cut.
+It installs the program as /usr/bin/calc, a name that Debian's calc
+package (another calculator) uses too: the two packages conflict.")
 set(CPACK_DEBIAN_DEV_DESCRIPTION "exact decimal arithmetic for C++ programs (static library)
 ravur is the library of calc: exact signed decimal arithmetic on digit
 arrays. This package holds its header, the static library libravur.a, a
@@ -115,7 +120,7 @@ if(CALC_EMBEDDED_ARCHIVES)
   set(CALC_NOTICES ${PROJECT_BINARY_DIR}/NOTICES)
   file(WRITE ${CALC_NOTICES} "${notices}")
   if(NOT WIN32)
-    install(FILES ${CALC_NOTICES} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/calc COMPONENT calc)
+    install(FILES ${CALC_NOTICES} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CALC_PACKAGE_NAME} COMPONENT calc)
   endif()
 endif()
 
@@ -125,7 +130,7 @@ if(WIN32)
   if(CALC_NOTICES)
     calc_windows_text(${CALC_NOTICES} NOTICES.txt)
   endif()
-  calc_windows_text(${PROJECT_SOURCE_DIR}/README.md README.txt)
+  calc_windows_text(${PROJECT_SOURCE_DIR}/doc/windows-readme.txt README.txt)
   find_program(CALC_GROFF_PROGRAM groff)
   if(CALC_GROFF_PROGRAM)
     calc_windows_text(${PROJECT_BINARY_DIR}/calc.1 calc.txt -DGROFF=${CALC_GROFF_PROGRAM})
@@ -134,20 +139,22 @@ if(WIN32)
   endif()
   add_custom_target(calc_windows_texts ALL DEPENDS ${calc_windows_texts})
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-    set(CPACK_PACKAGE_FILE_NAME calc-${PROJECT_VERSION}-win64)
+    set(CPACK_PACKAGE_FILE_NAME ${CALC_PACKAGE_NAME}-${PROJECT_VERSION}-win64)
   else()
-    set(CPACK_PACKAGE_FILE_NAME calc-${PROJECT_VERSION}-win32)
+    set(CPACK_PACKAGE_FILE_NAME ${CALC_PACKAGE_NAME}-${PROJECT_VERSION}-win32)
   endif()
   set(CPACK_GENERATOR ZIP)
-  # One zip of the program's component alone.
+  # One zip of the program's component alone, its files in one folder named
+  # as the zip is, so that unpacking it anywhere adds that folder alone.
   set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
   set(CPACK_COMPONENTS_ALL calc)
   set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+  set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
   include(CPack)
   return()
 endif()
 
-set(CPACK_PACKAGE_FILE_NAME calc-${PROJECT_VERSION}-${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR})
+set(CPACK_PACKAGE_FILE_NAME ${CALC_PACKAGE_NAME}-${PROJECT_VERSION}-${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR})
 set(CPACK_GENERATOR TGZ)
 # Debian packages of the build machine's own programs (a cross build makes the
 # tarball only: its dependencies cannot be computed here).
@@ -155,7 +162,13 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT CMAKE_CROSSCOMPILING AND CALC_GZIP
   list(APPEND CPACK_GENERATOR DEB)
   set(CPACK_DEB_COMPONENT_INSTALL ON)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-  set(CPACK_DEBIAN_CALC_PACKAGE_NAME calc)
+  set(CPACK_DEBIAN_CALC_PACKAGE_NAME ${CALC_PACKAGE_NAME})
+  # Debian's `calc` (another calculator) ships /usr/bin/calc and calc.1.gz too:
+  # installing one package asks to remove the other, and as the names differ
+  # no upgrade takes one for a newer version of the other. Debian policy asks
+  # for Replaces only where one package takes the other's place (7.6.2), and
+  # this one does not.
+  set(CPACK_DEBIAN_CALC_PACKAGE_CONFLICTS calc)
   set(CPACK_DEBIAN_CALC_PACKAGE_SECTION math)
   set(CPACK_DEBIAN_DEV_PACKAGE_NAME libravur-dev)
   set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
@@ -194,12 +207,12 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT CMAKE_CROSSCOMPILING AND CALC_GZIP
   string(TIMESTAMP changelog_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
   set(ENV{SOURCE_DATE_EPOCH} "${saved_epoch}")
   file(WRITE ${PROJECT_BINARY_DIR}/deb/changelog
-       "calc (${PROJECT_VERSION}) unstable; urgency=medium\n\n  * calc ${PROJECT_VERSION}.\n\n -- ${CALC_PACKAGE_CONTACT}  ${changelog_date}\n")
+       "${CALC_PACKAGE_NAME} (${PROJECT_VERSION}) unstable; urgency=medium\n\n  * ${CALC_PACKAGE_NAME} ${PROJECT_VERSION}.\n\n -- ${CALC_PACKAGE_CONTACT}  ${changelog_date}\n")
   execute_process(COMMAND ${CALC_GZIP} -9nc ${PROJECT_BINARY_DIR}/deb/changelog
                   OUTPUT_FILE ${PROJECT_BINARY_DIR}/deb/changelog.gz)
 
-  foreach(package IN ITEMS calc libravur-dev)
-    if(package STREQUAL "calc")
+  foreach(package IN ITEMS ${CALC_PACKAGE_NAME} libravur-dev)
+    if(package STREQUAL "${CALC_PACKAGE_NAME}")
       set(component calc)
     else()
       set(component dev)
