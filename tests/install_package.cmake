@@ -1,8 +1,9 @@
 # Installs the build into a fresh prefix, checks what lands there, and builds and
 # runs small C++ programs against the installed library, each both through the
 # CMake package (find_package(ravur), ravur::ravur) and with pkg-config's flags:
-# one that has global names of its own that the library also uses, and the
-# README's example, which must print what the README says it prints.
+# one that has global names of its own that the library also uses, the
+# README's example and the library guide's, each of which must print what its
+# text says it prints.
 #   cmake -DSOURCE_DIR=... -DBUILD_DIR=... -DWORK_DIR=... -DVERSION=... -DCXX=... -DBUILD_TYPE=...
 #         -P install_package.cmake
 set(prefix ${WORK_DIR}/prefix)
@@ -34,8 +35,8 @@ if(NOT output STREQUAL "calc ${VERSION}\n")
   message(FATAL_ERROR "installed calc --version printed '${output}'")
 endif()
 
-# The README's example and what it prints: the fenced blocks after the marker
-# lines. readme_block reads them from the file given (README.md, or a guide
+# The documents' examples and what they print: the fenced blocks after the
+# marker lines. readme_block reads them from the file given (README.md, or a guide
 # under doc/), relative to the sources.
 function(readme_block file marker fence var)
   file(READ ${SOURCE_DIR}/${file} readme)
@@ -57,9 +58,12 @@ function(readme_block file marker fence var)
 endfunction()
 readme_block(README.md "example.cpp:" "```cpp" example_source)
 readme_block(README.md "example.cpp prints" "```" example_output)
+readme_block(doc/library.md "numerals.cpp:" "```cpp" numerals_source)
+readme_block(doc/library.md "numerals.cpp prints" "```" numerals_output)
 
 set(app ${WORK_DIR}/app)
 file(WRITE ${app}/example.cpp "${example_source}")
+file(WRITE ${app}/numerals.cpp "${numerals_source}")
 file(WRITE ${app}/own_names.cpp [=[
 #include <cstdio>
 
@@ -86,7 +90,7 @@ file(WRITE ${app}/CMakeLists.txt [=[
 cmake_minimum_required(VERSION 3.16)
 project(app LANGUAGES CXX)
 find_package(ravur 2.0 REQUIRED)
-foreach(program own_names example)
+foreach(program own_names example numerals)
   add_executable(${program} ${program}.cpp)
   target_link_libraries(${program} PRIVATE ravur::ravur)
 endforeach()
@@ -105,7 +109,7 @@ get_filename_component(pc_dir ${pc} DIRECTORY)
 run_or_fail("pkg-config --cflags --libs ravur" ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${pc_dir}
             ${pkg_config} --cflags --libs ravur)
 separate_arguments(pc_flags UNIX_COMMAND "${output}")
-foreach(program own_names example)
+foreach(program own_names example numerals)
   run_or_fail("building ${program}.cpp with pkg-config's flags"
               ${CXX} ${app}/${program}.cpp ${pc_flags} -o ${app}/${program}-pc)
   foreach(built ${app}/build/${program} ${app}/${program}-pc)
