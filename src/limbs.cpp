@@ -1432,7 +1432,6 @@ char* WriteTrailingLimb(const Limb limb, char* out) {
 }  // namespace
 
 size_t FormatLimbNumber(const LimbNumber* number, char* buffer) {
-  static constexpr char kInfiniteText[] = "#INFINITE";
   // The sign written, and then kept or written over, with no branch: result
   // signs are as random as the operands'.
   char* out = buffer;

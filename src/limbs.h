@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ravur.h"
+#include "ravur_numeral.h"
 
 // Private to the library: not installed, and out of the public namespace's way.
 namespace ravur::detail {

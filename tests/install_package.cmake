@@ -21,7 +21,7 @@ run_or_fail("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix}
 file(GLOB archive ${prefix}/lib*/libravur.a)
 file(GLOB package ${prefix}/lib*/cmake/ravur/ravurConfig.cmake)
 file(GLOB pc ${prefix}/lib*/pkgconfig/ravur.pc)
-foreach(path bin/calc share/man/man1/calc.1 include/ravur.h share/doc/ravur-calc/LICENSE)
+foreach(path bin/calc share/man/man1/calc.1 include/ravur.h include/ravur_numeral.h share/doc/ravur-calc/LICENSE)
   if(NOT EXISTS ${prefix}/${path})
     message(FATAL_ERROR "not installed: ${path}")
   endif()
