@@ -2,7 +2,8 @@
 // owns, the four operations' texts written from them, and Result on top.
 #include "ravur.h"
 
-#include "limbs.h"
+#include "number.h"
+#include "text.h"
 
 #include <cstring>
 #include <new>

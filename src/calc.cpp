@@ -180,7 +180,7 @@ void ReadTokenBySeparator(Input* in, Token* token, Numeral* numeral, Token* pend
 // the buffer has the parser's room around it, the parse of its front finds
 // its end: a numeral, or what can be one, is read in that one pass; any other
 // token is ReadTokenBySeparator's. Inline: this is the driver's path for
-// every token, and the call would cost a fifth of its glue.
+// every token.
 inline bool ReadToken(Input* in, Token* token, Numeral* numeral, Token* pending) {
   if (!SkipSeparators(in, pending)) return false;
   const char* const begin = in->next;

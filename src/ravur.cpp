@@ -1,5 +1,6 @@
 #include "ravur.h"
 
+#include "divide.h"
 #include "limbs.h"
 #include "words.h"
 

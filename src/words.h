@@ -137,9 +137,8 @@ inline TwoWords SubtractTwoWordsPortable(const TwoWords a, const TwoWords b) {
 }
 
 #if RAVUR_GNU_WORDS && defined(__x86_64__)
-// By the processor's add and subtract with carry: GCC 12 makes the portable
-// forms' carry a comparison and a flag set apart (70 instructions more a
-// small pair, in the two-word division).
+// By the processor's add and subtract with carry: GCC makes the portable
+// forms' carry a comparison and a flag set apart.
 inline TwoWords AddTwoWords(TwoWords a, const TwoWords b) {
   __asm__("addq %[bl], %[al]\n\tadcq %[bh], %[ah]"
           : [al] "+r"(a.low), [ah] "+r"(a.high)
@@ -233,7 +232,7 @@ __extension__ typedef unsigned __int128 DoubleWord;
 
 #if defined(__x86_64__)
 // a x b. Where one product's low word feeds the next multiplication inside a
-// larger function, GCC 12 passes the 128-bit value through the stack (a store
+// larger function, GCC passes the 128-bit value through the stack (a store
 // and a reload on the chain of multiplications); the instruction itself does
 // not.
 inline TwoWords MultiplyWords(const Word a, const Word b) {
@@ -270,6 +269,64 @@ inline Word DivideTwoWords(const TwoWords n, const Word divisor, Word* remainder
   return DivideTwoWordsPortable(n, divisor, remainder);
 }
 
+#endif
+
+// --- Three digits at a time -----------------------------------------------------
+//
+// The decimal digits of a value below 10^9, three at a time from the top, by
+// multiplications alone: TopGroup gives its top three digits (value / 10^6)
+// and leaves the rest of value / 10^6 in *rest as a binary fraction, and each
+// NextGroup gives the next three digits and leaves the rest after them.
+
+constexpr uint32_t kGroupScale = 1000;
+constexpr uint32_t kTopGroupWeight = 1000000;
+constexpr uint32_t kBelowGroups = 1000000000;  // the values grouped are below this
+
+// The portable steps: value / 10^6 in fixed point with kGroupShift fraction
+// bits, scaled by kScaleToTop = ceil(2^54 / 10^6). t = value x kScaleToTop is
+// value / 10^6 with the top group above bit 54, and each multiplication of
+// the fraction bits by 1000 brings the next group above it. t exceeds the
+// exact value x 2^54 / 10^6 by less than value < 10^9, an excess
+// 1000^k x 10^9 after k groups, while the exact value lies at least
+// 1000^k x 2^54 / 10^6 > 1.8 x 1000^k x 10^10 below the next group's step:
+// no group comes out too high.
+constexpr int32_t kGroupShift = 54;
+constexpr Word kFractionMask = (Word{1} << kGroupShift) - 1;
+constexpr Word kScaleToTop = ((Word{1} << kGroupShift) + kTopGroupWeight - 1) / kTopGroupWeight;
+static_assert(kScaleToTop <= UINT64_MAX / (kBelowGroups - 1) && kFractionMask <= UINT64_MAX / kGroupScale,
+              "the fixed-point steps stay within 64 bits");
+
+inline Word TopGroupPortable(const uint32_t value, Word* rest) {
+  const Word t = value * kScaleToTop;
+  *rest = t & kFractionMask;
+  return t >> kGroupShift;
+}
+inline Word NextGroupPortable(Word* rest) {
+  const Word t = *rest * kGroupScale;
+  *rest = t & kFractionMask;
+  return t >> kGroupShift;
+}
+
+#if RAVUR_DOUBLE_WORDS
+// The same steps in 64.64 fixed point: value x ceil(2^64 / 10^6) holds the
+// top group in its high word and the rest in its low word, and one
+// multiplication of the low word by 1000 gives the next group and rest, with
+// no masking. The excess is below 10^9 x 1000^k after k groups, far below
+// the 2^64 / 1000 x 1000^k between two steps of the group.
+inline Word TopGroup(const uint32_t value, Word* rest) {
+  constexpr Word kScale = static_cast<Word>((DoubleWord{1} << kWordBits) / kTopGroupWeight) + 1;
+  const TwoWords t = MultiplyWords(value, kScale);
+  *rest = t.low;
+  return t.high;
+}
+inline Word NextGroup(Word* rest) {
+  const TwoWords t = MultiplyWords(*rest, kGroupScale);
+  *rest = t.low;
+  return t.high;
+}
+#else
+inline Word TopGroup(const uint32_t value, Word* rest) { return TopGroupPortable(value, rest); }
+inline Word NextGroup(Word* rest) { return NextGroupPortable(rest); }
 #endif
 
 // --- Eight decimal digits a word ------------------------------------------------

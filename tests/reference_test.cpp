@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "divide.h"
 #include "limbs.h"
 #include "ravur.h"
 #include "reference_ravur.h"
@@ -430,14 +431,17 @@ TEST(WordTwins, AgreeWithThePortableForms) {
                       : i < 160 ? static_cast<Limb>(std::min<Wide>(
                                       Wide{kPowersOfTen[(i - 90) / 7]} * (i % 7 < 3 ? 1 : 999) - i % 2, kLimbBase - 1))
                                 : eightDigits(rng) * 10 + static_cast<Limb>(i % 10);
-    const LimbGroups groups = GroupsOfLimb(limb);
-    const LimbGroups portable = GroupsOfLimbPortable(limb);
-    ASSERT_EQ(groups.top, limb / 1000000) << limb;
-    ASSERT_EQ(groups.middle, limb / 1000 % 1000) << limb;
-    ASSERT_EQ(groups.bottom, limb % 1000) << limb;
-    ASSERT_EQ(portable.top, groups.top) << limb;
-    ASSERT_EQ(portable.middle, groups.middle) << limb;
-    ASSERT_EQ(portable.bottom, groups.bottom) << limb;
+    Word rest = 0;
+    Word portableRest = 0;
+    const Word groups[] = {TopGroup(limb, &rest), NextGroup(&rest), NextGroup(&rest)};
+    const Word portable[] = {TopGroupPortable(limb, &portableRest), NextGroupPortable(&portableRest),
+                             NextGroupPortable(&portableRest)};
+    ASSERT_EQ(groups[0], limb / 1000000) << limb;
+    ASSERT_EQ(groups[1], limb / 1000 % 1000) << limb;
+    ASSERT_EQ(groups[2], limb % 1000) << limb;
+    ASSERT_EQ(portable[0], groups[0]) << limb;
+    ASSERT_EQ(portable[1], groups[1]) << limb;
+    ASSERT_EQ(portable[2], groups[2]) << limb;
   }
   // Products of limbs by the build's route and by 32-bit limbs alone, on
   // operands of every pair of lengths up to a record's, of random limbs and

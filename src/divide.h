@@ -1,0 +1,29 @@
+// The division of limbs: floor(u / v) for the multiplication's and the
+// division's working form (limbs.h).
+#pragma once
+
+#include <cstdint>
+
+#include "limbs.h"
+
+namespace ravur::detail {
+
+// quotient[0..uCount - vCount + 1) = floor(u / v), for vCount <= uCount <=
+// kDividendLimbs and a non-zero top limb of v, for a dividend moved up by
+// zeroLimbs zero limbs (u[0..zeroLimbs) are 0), which it may take for granted
+// instead of reading them. It may stop at a zero remainder with only zero
+// limbs of u below it, writing the quotient's limbs below as 0. u must hold
+// uCount + 1 limbs; it is overwritten.
+void DivideMovedLimbs(Limb* u, int32_t uCount, int32_t zeroLimbs, const Limb* v, int32_t vCount, Limb* quotient);
+// The same quotient by 32-bit limbs alone: what DivideMovedLimbs does without a
+// 128-bit integer type (where it has one, it divides a divisor of up to four
+// limbs as one binary number of one or two words, in steps of two limbs, and
+// longer ones in pairs of limbs).
+void DivideLimbsPortable(Limb* u, int32_t uCount, const Limb* v, int32_t vCount, Limb* quotient);
+
+// DivideMovedLimbs for a dividend not known to have zero limbs.
+inline void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCount, Limb* quotient) {
+  DivideMovedLimbs(u, uCount, 0, v, vCount, quotient);
+}
+
+}  // namespace ravur::detail

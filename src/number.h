@@ -1,0 +1,69 @@
+// Signed decimal numbers as limbs aligned on the point, and the four
+// operations on them.
+#pragma once
+
+#include <cstdint>
+
+#include "limbs.h"
+
+namespace ravur::detail {
+
+// Signed decimal numbers as limbs aligned on the point: the form Result
+// computes in. A numeral is parsed straight into it, the sum, difference,
+// product and quotient are computed on it, and the answer is written as text
+// straight from it, with the same text the record operations give.
+
+// The room of a number: a product of two accepted numerals, each up to
+// kNumeralSideLimbs limbs on either side of the point, has the most limbs of
+// any value formed on accepted numerals (a sum has one limb more than an
+// operand; a quotient at most kQuotientDigits + kLimbDigits - 1 digits from
+// its first one, which lies at most 2 x kNumeralSideLimbs limbs above the
+// point).
+constexpr int32_t kNumberLimbs = 4 * kNumeralSideLimbs;
+
+// A signed decimal number: limbs[k] has weight kLimbBase^(k - fracLimbs), so
+// limbs[0..fracLimbs) are the fraction, nine digits each from the point down,
+// and the integer lies above them. Only limbs[0..count) are in use; every
+// limb at or beyond count reads as 0, so count may be below fracLimbs (a
+// number below kLimbBase^(count - fracLimbs) without leading zero limbs).
+// Normalised: count is 0 (zero) or limbs[count - 1] is not 0. Low zero limbs
+// are allowed. When isInfinite is 1 the limbs carry no meaning; the sign does.
+struct LimbNumber {
+  int32_t fracLimbs;
+  int32_t count;
+  uint8_t isNegative;
+  uint8_t isInfinite;
+  Limb limbs[kNumberLimbs];
+};
+
+// Gives up the zero limbs at the top, so that the number is normalised.
+inline void TrimTop(LimbNumber* number) {
+  // Counted in a local: a limb may alias the count (uint32_t and int32_t), so
+  // a loop on the member would store and reload it every step.
+  int32_t count = number->count;
+  while (count > 0 && number->limbs[count - 1] == 0) --count;
+  number->count = count;
+}
+
+inline void MakeZero(LimbNumber* number) {
+  number->fracLimbs = 0;
+  number->count = 0;
+  number->isNegative = 0;
+  number->isInfinite = 0;
+}
+
+// The exact sum and difference, and the product whose sign comes from the
+// operands' signs alone (0 x -5 is -0), of normalised operands; result is a
+// third number.
+void AddLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumber* result);
+void SubtractLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumber* result);
+void MultiplyLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumber* result);
+
+// The quotient cut, not rounded, to kQuotientDigits digits counted from the
+// first generated one (the digit of the weight of the dividend's top digit
+// over the divisor's top digit), as DxDivide cuts it; 0 for a zero dividend,
+// infinite with the dividend's sign for a zero divisor. The operands are
+// parsed numerals (or fit their room).
+void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumber* result);
+
+}  // namespace ravur::detail

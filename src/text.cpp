@@ -1,0 +1,312 @@
+#include "text.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace ravur::detail {
+
+namespace {
+
+// The eight '0' characters of a word.
+constexpr Word kZeroChars = '0' * kEveryByte;
+
+static_assert(kNumeralPad >= kWordBytes, "the parser reads a word before the text and past its terminator");
+
+// --- Text in ---------------------------------------------------------------------
+
+// The value of the count (1 to kEightDigits) digit characters at chars
+// followed by kEightDigits - count zeros, read as one word: the bytes after
+// the digits are cleared once the characters are digits (the digits borrow
+// nothing from the bytes above them).
+Limb LeadingDigitsValue(const char* chars, const int32_t count) {
+  const Word digits = (LoadLittle(chars) - kZeroChars) & (~Word{0} >> (kByteBits * (kEightDigits - count)));
+  return EightDigitsValue(digits);
+}
+
+// The value of the count (1 to kEightDigits) digit characters that end at
+// end, read as the word that ends there: the bytes before the digits are
+// shifted out before '0' is taken from the digits (a byte below '0' there
+// would borrow from them).
+Limb TrailingDigitsValue(const char* end, const int32_t count) {
+  const int32_t others = kByteBits * (kEightDigits - count);
+  const Word chars = LoadLittle(end - kWordBytes) >> others << others;
+  return EightDigitsValue(chars - (kZeroChars << others));
+}
+
+// The value of nine digit characters: the first by itself, the other eight a word.
+Limb NineCharsValue(const char* chars) {
+  const Word digits = LoadLittle(chars + 1) - kZeroChars;
+  return static_cast<Limb>(chars[0] - '0') * kPowersOfTen[kEightDigits] + EightDigitsValue(digits);
+}
+
+// The first character in [from, end) that is not '0', or end, a word at a
+// time: nothing from end on is read.
+const char* SkipLeadingZeros(const char* from, const char* end) {
+  for (; end - from >= kWordBytes; from += kWordBytes) {
+    const Word others = LoadLittle(from) ^ kZeroChars;
+    if (others != 0) return from + LowestSetByte(others);
+  }
+  while (from != end && *from == '0') ++from;
+  return from;
+}
+
+// Just past the last character before end that is not '0' (one lies
+// behind), a word at a time: up to kWordBytes - 1 bytes before the one found
+// are read.
+const char* SkipTrailingZeros(const char* end) {
+  for (;; end -= kWordBytes) {
+    const Word others = LoadLittle(end - kWordBytes) ^ kZeroChars;
+    if (others != 0) return end - kWordBytes + HighestSetByte(others) + 1;
+  }
+}
+
+// The digit runs of a numeral's text: intBegin to intEnd the integer
+// digits (after any sign), fracBegin to fracEnd the fraction digits (after
+// the point; both at intEnd when there is none).
+struct NumeralRuns {
+  const char* intBegin;
+  const char* intEnd;
+  const char* fracBegin;
+  const char* fracEnd;
+};
+
+// The runs of the front of text that the numeral grammar reads: a sign,
+// digits, a point, digits. skip(from) finds the first byte at or after from
+// that is not a digit, short of limit, the first byte the grammar may not
+// take (nullptr when a byte that ends the text stops it).
+template <typename Skip>
+NumeralRuns ScanRuns(const char* text, const char* limit, const Skip skip) {
+  const bool isSigned = text != limit && (*text == '-' || *text == '+');
+  const char* const intBegin = text + (isSigned ? 1 : 0);
+  const char* const intEnd = skip(intBegin);
+  if (intEnd == limit || *intEnd != '.') return {intBegin, intEnd, intEnd, intEnd};
+  return {intBegin, intEnd, intEnd + 1, skip(intEnd + 1)};
+}
+
+// One pass that matches the numeral grammar (the record parser's) and finds
+// the digit runs (ScanRuns); then, refused in the order CheckNumeral refuses
+// (the grammar, the integer digits, the fraction digits), or built:
+// leading integer zeros and trailing fraction zeros are skipped, then the
+// fraction is cut in nines from the point down (the last group, followed by
+// zeros, read as a word from its first digit) and the integer in nines from
+// the point up (the top group read as the word that ends at its last digit).
+// Inline: the parsers are its callers, and a call would weigh on every parse.
+inline NumeralStatus BuildLimbNumber(const char* text, const size_t length, const NumeralRuns& runs,
+                                     LimbNumber* number) {
+  if (runs.fracEnd != text + length) return NumeralStatus::kNotANumber;
+  // A text of at most kMaxNumeralDigits bytes has no run longer.
+  if (length > static_cast<size_t>(kMaxNumeralDigits)) {
+    if (runs.intEnd - runs.intBegin > kMaxNumeralDigits) return NumeralStatus::kTooManyIntDigits;
+    if (runs.fracEnd - runs.fracBegin > kMaxNumeralDigits) return NumeralStatus::kTooManyFracDigits;
+  }
+  const char* intBegin = runs.intBegin;
+  const char* const intEnd = runs.intEnd;
+  const char* const fracBegin = runs.fracBegin;
+  const char* fracEnd = runs.fracEnd;
+  // Within the integer digits: at a front's limit, more digits may follow.
+  if (*intBegin == '0') intBegin = SkipLeadingZeros(intBegin, intEnd);
+  if (fracEnd != fracBegin && fracEnd[-1] == '0') fracEnd = SkipTrailingZeros(fracEnd);
+
+  const auto fracDigits = static_cast<int32_t>(fracEnd - fracBegin);
+  const auto fracLimbs = static_cast<int32_t>(static_cast<uint32_t>(fracDigits + kLimbDigits - 1) / kLimbDigits);
+  Limb* limb = number->limbs + fracLimbs;
+  const char* c = fracBegin;
+  for (; fracEnd - c >= kLimbDigits; c += kLimbDigits) *--limb = NineCharsValue(c);
+  if (c != fracEnd) *--limb = LeadingDigitsValue(c, static_cast<int32_t>(fracEnd - c)) * kDecimal;
+  int32_t k = fracLimbs;
+  const char* top = intEnd;
+  for (; top - intBegin >= kLimbDigits; top -= kLimbDigits) number->limbs[k++] = NineCharsValue(top - kLimbDigits);
+  if (top != intBegin) {
+    const auto count = static_cast<int32_t>(top - intBegin);
+    number->limbs[k++] = TrailingDigitsValue(top, count);
+  }
+  number->fracLimbs = fracLimbs;
+  number->count = k;
+  // An integer part begins with a digit that is not 0; without one, the
+  // fraction's top limbs may be 0.
+  if (k == fracLimbs) TrimTop(number);
+  number->isNegative = number->count > 0 && *text == '-';
+  return NumeralStatus::kAccepted;
+}
+
+}  // namespace
+
+NumeralStatus ParseLimbNumber(const char* text, const size_t length, LimbNumber* number) {
+  MakeZero(number);
+  if (length > static_cast<size_t>(kMaxNumeralLength)) return NumeralStatus::kNotANumber;
+  // The byte that ends the text stops the runs.
+  const NumeralRuns runs = ScanRuns(text, nullptr, SkipDigitsToStop);
+  return BuildLimbNumber(text, length, runs, number);
+}
+
+NumeralStatus ParseLimbFront(const char* text, const size_t available, size_t* length, LimbNumber* number) {
+  MakeZero(number);
+  const char* const limit = text + available;
+  const NumeralRuns runs = ScanRuns(text, limit, [limit](const char* from) { return SkipDigits(from, limit); });
+  *length = static_cast<size_t>(runs.fracEnd - text);
+  // A front longer than any numeral is judged, not built (it has been read).
+  if (*length > static_cast<size_t>(kMaxNumeralLength)) return CheckNumeral(text, *length);
+  return BuildLimbNumber(text, *length, runs, number);
+}
+
+// --- Text out ------------------------------------------------------------------------
+
+namespace {
+
+// The characters of 000 to 999, three a number in four bytes (the fourth
+// one, written past the group and always overwritten, is 0), so that one
+// whole-word move writes a group; the same characters as numbers, the
+// first one lowest, so that the characters of several groups are put
+// together in a word by shifts, on a machine of either byte order; and each
+// number's trailing zero digits among its three (3 for 0).
+constexpr int32_t kGroupDigits = 3;
+constexpr int32_t kGroupBytes = 4;
+struct DigitGroups {
+  char chars[kGroupScale * kGroupBytes];
+  uint32_t words[kGroupScale];
+  uint8_t trailingZeros[kGroupScale];
+};
+constexpr DigitGroups MakeDigitGroups() {
+  DigitGroups groups{};
+  for (Limb n = 0; n < kGroupScale; ++n) {
+    const char digits[kGroupDigits] = {static_cast<char>('0' + n / 100), static_cast<char>('0' + n / 10 % 10),
+                                       static_cast<char>('0' + n % 10)};
+    for (int32_t i = 0; i < kGroupDigits; ++i) {
+      groups.chars[kGroupBytes * n + i] = digits[i];
+      groups.words[n] |= static_cast<uint32_t>(digits[i]) << (kByteBits * i);
+    }
+    while (groups.trailingZeros[n] < kGroupDigits && digits[kGroupDigits - 1 - groups.trailingZeros[n]] == '0') {
+      ++groups.trailingZeros[n];
+    }
+  }
+  return groups;
+}
+constexpr DigitGroups kDigitGroups = MakeDigitGroups();
+
+
+// A limb's three groups of three digits, the top one first.
+struct LimbGroups {
+  Word top;
+  Word middle;
+  Word bottom;
+};
+
+// Writes the group's three characters, a whole-word move that writes one
+// byte past them.
+void WriteGroup(const Wide group, char* out) {
+  std::memcpy(out, kDigitGroups.chars + kGroupBytes * group, kGroupBytes);
+}
+
+// Writes the nine digits of a limb, leading zeros included, and returns its
+// groups. Each group is written as soon as it is found, while its index is
+// still in the register the multiplication left it in; each group's move
+// writes one byte past it, which the next group (or what follows the limb)
+// overwrites.
+LimbGroups WriteGroupsOf(const Limb limb, char* out) {
+  Wide rest = 0;
+  const Wide top = TopGroup(limb, &rest);
+  WriteGroup(top, out);
+  const Wide middle = NextGroup(&rest);
+  WriteGroup(middle, out + kGroupDigits);
+  const Wide bottom = NextGroup(&rest);
+  WriteGroup(bottom, out + 2 * kGroupDigits);
+  return {top, middle, bottom};
+}
+
+char* WriteNineDigits(const Limb limb, char* out) {
+  WriteGroupsOf(limb, out);
+  return out + kLimbDigits;
+}
+
+// Writes limbs[from], limbs[from - 1], ... limbs[to], nine digits each.
+char* WriteLimbs(const Limb* limbs, const int32_t from, const int32_t to, char* out) {
+  // Unrolled: the loop's own steps would be a fifth of each limb's.
+#pragma GCC unroll 4
+  for (int32_t k = from; k >= to; --k) out = WriteNineDigits(limbs[k], out);
+  return out;
+}
+
+// WriteLimbs for an integer part's limbs below its leading one: few, in a
+// number of any size up to the widest, and a loop unrolled for many would
+// enter it by a jump chosen by their count, as random as the results'
+// magnitudes.
+char* WriteFewLimbs(const Limb* limbs, const int32_t from, const int32_t to, char* out) {
+#pragma GCC unroll 1
+  for (int32_t k = from; k >= to; --k) out = WriteNineDigits(limbs[k], out);
+  return out;
+}
+
+// Writes a non-zero limb without its leading zeros: its first eight
+// characters, put together in a word as its groups are found (the bottom
+// group's last character falls out of it), shifted down past those zeros,
+// then its last character after them. Up to eight bytes past the last digit
+// are written. The word is put together from the groups, not read from
+// characters just written: a word read across the separate moves of the
+// groups would wait for them to reach memory.
+char* WriteLeadingLimb(const Limb limb, char* out) {
+  Wide rest = 0;
+  Word chars = kDigitGroups.words[TopGroup(limb, &rest)];
+  chars |= Word{kDigitGroups.words[NextGroup(&rest)]} << (kGroupDigits * kByteBits);
+  const Wide bottom = NextGroup(&rest);
+  chars |= Word{kDigitGroups.words[bottom]} << (2 * kGroupDigits * kByteBits);
+  const int32_t zeros = kLimbDigits - DigitCount(limb);  // 0 to 8
+  // In two halves: all eight characters shift out of a limb of one digit.
+  const int32_t halfShift = kByteBits / 2 * zeros;
+  StoreLittle(out, chars >> halfShift >> halfShift);
+  out[kLimbDigits - 1 - zeros] = kDigitGroups.chars[kGroupBytes * bottom + kGroupDigits - 1];
+  return out + kLimbDigits - zeros;
+}
+
+// Writes the nine digits of a non-zero limb and ends the text after the last
+// one that is not '0'. Its trailing zeros are the bottom group's, and when
+// that group is 0 (3 zeros) the middle group's too, and so on: added under
+// masks, not chosen by branches, as the zeros of a result's last limb are
+// as random as its digit count.
+char* WriteTrailingLimb(const Limb limb, char* out) {
+  const LimbGroups groups = WriteGroupsOf(limb, out);
+  const uint32_t bottomIsZero = 0u - (groups.bottom == 0 ? 1u : 0u);
+  const uint32_t middleIsZero = 0u - (groups.middle == 0 ? 1u : 0u);
+  const uint32_t zeros =
+      kDigitGroups.trailingZeros[groups.bottom] +
+      ((kDigitGroups.trailingZeros[groups.middle] + (kDigitGroups.trailingZeros[groups.top] & middleIsZero)) &
+       bottomIsZero);
+  return out + kLimbDigits - zeros;
+}
+
+}  // namespace
+
+size_t FormatLimbNumber(const LimbNumber* number, char* buffer) {
+  // The sign written, and then kept or written over, with no branch: result
+  // signs are as random as the operands'.
+  char* out = buffer;
+  *out = '-';
+  out += number->isNegative;
+  if (number->isInfinite) {
+    std::memcpy(out, kInfiniteText, sizeof kInfiniteText);
+    return static_cast<size_t>(out - buffer) + sizeof kInfiniteText - 1;
+  }
+  const int32_t count = number->count;
+  const int32_t fracLimbs = number->fracLimbs;
+  if (count > fracLimbs) {
+    out = WriteLeadingLimb(number->limbs[count - 1], out);
+    out = WriteFewLimbs(number->limbs, count - 2, fracLimbs, out);
+  } else {
+    *out++ = '0';
+  }
+  const int32_t inUse = std::min(count, fracLimbs);  // fraction limbs in use
+  int32_t lowest = 0;
+  while (lowest < inUse && number->limbs[lowest] == 0) ++lowest;
+  if (lowest < inUse) {
+    *out++ = '.';
+    // The fraction's leading zero limbs, not in use, then the limbs in use.
+    const auto zeros = static_cast<size_t>(kLimbDigits * (fracLimbs - inUse));
+    if (zeros > 0) std::memset(out, '0', zeros);
+    out = WriteLimbs(number->limbs, inUse - 1, lowest + 1, out + zeros);
+    out = WriteTrailingLimb(number->limbs[lowest], out);
+  }
+  *out = '\0';
+  return static_cast<size_t>(out - buffer);
+}
+
+
+}  // namespace ravur::detail

@@ -1,0 +1,39 @@
+// Numerals read into numbers as limbs, and numbers as limbs written as text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "number.h"
+
+namespace ravur::detail {
+
+// Parses a text of `length` bytes, ended by text[length], which is neither a
+// digit nor '.' (a terminator, a separator), the way CharArrToDxNumber does:
+// a numeral CheckNumeral accepts becomes its normalised value, a zero without
+// sign; anything else becomes zero. Returns CheckNumeral's verdict on the text, except that a length
+// above kMaxNumeralLength stands for any text longer than a numeral: none of
+// it is read, it becomes zero, and kNotANumber stands for the verdict. The
+// text is read in whole words: kNumeralPad bytes before it and after the byte
+// that ends it must be readable (of any value).
+constexpr int32_t kNumeralPad = 8;
+NumeralStatus ParseLimbNumber(const char* text, size_t length, LimbNumber* number);
+// Parses the front of the `available` bytes at text that the numeral grammar
+// reads (a sign, digits, a point, digits; none of the bytes past them), with
+// its length in *length, as ParseLimbNumber parses a text of that length,
+// but returning CheckNumeral's verdict on a front of any length.
+// kNumeralPad bytes before text, and as many from text[available] on, must be
+// readable.
+NumeralStatus ParseLimbFront(const char* text, size_t available, size_t* length, LimbNumber* number);
+
+// Bytes the text of any number formed on accepted numerals needs, with the
+// terminator and the kLimbDigits - 1 bytes the writer may use past it.
+constexpr int32_t kLimbTextRoom = kLongestText + kLimbDigits;
+
+// Writes the text DxNumberToCharArr gives the same value: optional "-", then
+// "#INFINITE" or the integer digits ("0" when there are none), then "." and
+// the fraction digits without trailing zeros when there are any; then the
+// terminator. Returns the length. buffer holds kLimbTextRoom bytes.
+size_t FormatLimbNumber(const LimbNumber* number, char* buffer);
+
+}  // namespace ravur::detail
