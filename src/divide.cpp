@@ -4,11 +4,57 @@
 
 namespace ravur::detail {
 
-// --- Division ----------------------------------------------------------------
+// The division of limbs: quotient = floor(u / v), u of m limbs, v of n limbs
+// (B = kLimbBase = 10^9 the limb radix, v's top limb not 0).
 //
-// Long division of limbs, TAOCP vol. 2, 4.3.1, Algorithm D, with the decimal
-// radix kLimbBase. A divisor of one or two limbs takes the short division
-// instead.
+// Routes, by the divisor. Where a 128-bit integer type is at hand
+// (RAVUR_DOUBLE_WORDS), in the pair radix P = B^2 = 10^18, two limbs a digit:
+//   v < 2^64 (n <= 2, or n = 3 below 2^64)  DivideByOneWord: short division,
+//                                           each pair one two-word-by-one-word
+//                                           division (divq on x86-64);
+//   2^64 <= v, n <= 4                       DivideByTwoWords: short division,
+//                                           each pair one three-word-by-two-
+//                                           word division by a reciprocal
+//                                           (Moller and Granlund), no division
+//                                           instruction;
+//   n > 4                                   DividePairs: Knuth's Algorithm D
+//                                           (TAOCP vol. 2, 4.3.1) in radix P.
+// Elsewhere, in the limb radix B (DivideInLimbRadix):
+//   n = 1                                   DivideShort<1>: one 64-by-64-bit
+//                                           division a limb;
+//   n = 2                                   DivideShort<2>: each limb estimated
+//                                           in doubles, corrected once;
+//   n >= 3                                  Algorithm D, each quotient limb
+//                                           estimated in doubles from the top
+//                                           limbs, without D1's scaling.
+// Every route may stop at a zero remainder with only zero limbs of u below
+// it, the quotient's limbs below being 0.
+//
+// The bounds each route relies on, each margin a static_assert where it is
+// used:
+//  (1) P = 10^18 < 2^60: a pair fits a word. For v < 2^64 the remainder is
+//      below v, so remainder x P + pair < v x P < v x 2^64: its quotient pair
+//      is below P, one word, as divq requires (its high word below v).
+//  (2) n <= 4: v < B^4 = 10^36 < 2^120, two words; remainder x P + pair <
+//      v x P < 2^180, three words, with a quotient pair < P (Algorithm 5's
+//      precondition: the top two words below v).
+//  (3) DividePairs: after D1 scales v's top pair to at least P / 2, Knuth's
+//      estimate from the top two pairs, tested against the third, is the
+//      quotient pair or one above it (Theorem B and exercise 4.3.1-20); D6
+//      adds v back once.
+//  (4) DivideShort<2>: v < B^2 = 10^18, value = remainder x B + limb < v x B,
+//      value / v < B. Five roundings of 2^-53 each put the estimate within
+//      B x 5 x 2^-53 < 10^-6 of value / v, so its integer part is q - 1, q
+//      or q + 1, and the rest value - estimate x v in [-v, 2v) fits 62 bits,
+//      found exactly modulo 2^64.
+//  (5) Algorithm D in radix B: with the top 3 limbs of v read as V (V >= B^2)
+//      and the window's top 4 limbs as W', q = floor(W / v) <= W / v <
+//      (W' + 1) / V, which exceeds W / v by less than (B + 2) / V <= (B + 2)
+//      / B^2 < 10^-8. (W' + 1) x (1 / V) in doubles is off by a relative 2^-48
+//      at most (16 roundings), below 2B x 2^-48 < 10^-5 for a value below 2B.
+//      Adding the margin M = 1/1024 > 10^-8 + 10^-5, floor(estimate + M) is
+//      at least q; and below q + 1 + 10^-8 + 10^-5 + M < q + 2, so at most
+//      q + 1: D6's one add-back corrects it, as after Knuth's own estimate.
 
 namespace {
 
@@ -25,13 +71,14 @@ bool IsZeroRun(const Digit* digits, const int32_t n) {
 // Wide, but its quotient limb q fits one and its remainder one Wide.
 constexpr int32_t kShortDivisorLimbs = 2;
 
+// Bound (4): the estimate's error, and the rest's room in a signed word.
+constexpr double kDoubleUnit = 1.0 / 9007199254740992.0;  // 2^-53
+static_assert(kLimbBase * 5 * kDoubleUnit < 1e-6, "(4): a two-limb quotient limb estimated within 10^-6");
+static_assert(2 * (Wide{kLimbBase} * kLimbBase) < (Wide{1} << 62), "(4): the rest in [-v, 2v) fits a signed word");
+
 // The quotient limb of value = remainder x kLimbBase + limb by a two-limb
-// divisor v (remainder below v), estimated in doubles as
-// (remainder x kLimbBase + limb) x (1 / v): five roundings, each off by a
-// relative 2^-53 (less in wider registers), put the estimate within 10^-6 of
-// value / v < kLimbBase, so that its integer part is q - 1, q or q + 1. The
-// rest value - estimate x v is then in [-v, 2v), below 2^61 either way, and
-// is found exactly modulo 2^64, where the terms wrap; one step corrects it.
+// divisor v (remainder below v), estimated in doubles as value x (1 / v)
+// (bound 4), then corrected by one step on the rest, found modulo 2^64.
 Limb DivideByTwoLimbs(const Wide remainder, const Limb limb, const Wide v, const double inverse, Wide* rest) {
   const double value = static_cast<double>(static_cast<int64_t>(remainder)) * kLimbBase + limb;
   Wide estimate = static_cast<uint32_t>(static_cast<int32_t>(value * inverse));
@@ -67,19 +114,16 @@ void DivideShort(const Limb* u, const int32_t uCount, const Wide v, Limb* quotie
 }
 
 // Step D3 of Algorithm D, its estimate taken in floating point from the top
-// limbs, so that D1's scaling is not needed. With the top m = kEstimateLimbs
-// limbs of v (n >= m: shorter divisors take the short division) read as V
-// and the window's top m + 1 limbs as W' (both of weight B^(n-m), B =
-// kLimbBase), the quotient limb q = floor(W / v) satisfies q <= W / v < (W' +
-// 1) / V, and (W' + 1) / V exceeds W / v by less than (W' + V + 1) / V^2 <
-// (B + 2) / V, which is below 10^-8 (V >= B^2). In doubles,
-// (W' + 1) x (1 / V) is off by a relative 2^-48 at most (16 roundings),
-// below 10^-5 for a value below 2B. With kEstimateMargin added, the floor is
-// therefore never below q and at most q + 1: D6's one add-back corrects it,
-// as after Knuth's own estimate. q is below B, so the estimate is at most B.
+// kEstimateLimbs limbs of v and one more of the window (bound 5), so that
+// D1's scaling is not needed. q is below B, so the estimate is at most B.
 constexpr int32_t kEstimateLimbs = 3;
 static_assert(kEstimateLimbs == kShortDivisorLimbs + 1, "every longer divisor has the limbs the estimate reads");
 constexpr double kEstimateMargin = 1.0 / 1024;
+constexpr double kTopLimbsError = (kLimbBase + 2.0) / (static_cast<double>(kLimbBase) * kLimbBase);
+constexpr double kRoundingError = 2.0 * kLimbBase * 32 * kDoubleUnit;  // 2B x 2^-48
+static_assert(kTopLimbsError < 1e-8 && kRoundingError < 1e-5, "(5): the estimate's two errors");
+static_assert(kEstimateMargin > kTopLimbsError + kRoundingError && kTopLimbsError + kRoundingError + kEstimateMargin < 1,
+              "(5): the margin lifts the estimate to q at least, and to q + 1 at most");
 
 // A limb as a double; below 2^31, it converts as a signed 32-bit value, the
 // conversion every target has as one step.
@@ -142,7 +186,7 @@ void AddBack(Digit* window, const Digit* v, const int32_t n) {
 
 }  // namespace
 
-void DivideLimbsPortable(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCount, Limb* quotient) {
+void DivideInLimbRadix(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCount, Limb* quotient) {
   std::fill_n(quotient, uCount - vCount + 1, 0);  // an exact division stops early
   if (vCount == 1) {
     DivideShort<1>(u, uCount, v[0], quotient);
@@ -180,10 +224,13 @@ void DivideLimbsPortable(Limb* u, const int32_t uCount, const Limb* v, const int
 // paired product takes them): half the quotient digits and a quarter of the
 // multiply-subtract steps of the limb radix, each step a multiplication and
 // a division of two words. D1's scaling puts the divisor's top pair at
-// kPairBase / 2 or above, so that D3's estimate from the top pairs, tested
-// against the next one, is the quotient digit or one above it.
+// kPairBase / 2 or above (bound 3).
 
 namespace {
+
+static_assert(kPairBase < (Wide{1} << 60), "(1): a pair fits a word, with room for a carry");
+static_assert(static_cast<DoubleWord>(kPairBase) * kPairBase < (DoubleWord{1} << 120),
+              "(2): a divisor of four limbs fits two words, its top byte free");
 
 // Room for a dividend's or a divisor's pairs, with the pair D1 adds on top.
 constexpr int32_t kDividendPairs = (kDividendLimbs + 1) / 2 + 1;
@@ -454,7 +501,7 @@ void DivideMovedLimbs(Limb* u, const int32_t uCount, const int32_t zeroLimbs, co
   }
 #else
   static_cast<void>(zeroLimbs);
-  DivideLimbsPortable(u, uCount, v, vCount, quotient);
+  DivideInLimbRadix(u, uCount, v, vCount, quotient);
 #endif
 }
 

@@ -195,7 +195,7 @@ void MultiplyPairs(const Limb* a, const int32_t aCount, const Limb* b, const int
 
 }  // namespace
 
-void MultiplyLimbsPortable(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {
+void MultiplyInLimbRadix(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {
   if (aCount * bCount <= kRowProducts) {
     MultiplyShort(a, aCount, b, bCount, product);
   } else {
@@ -212,7 +212,7 @@ void MultiplyLimbs(const Limb* a, const int32_t aCount, const Limb* b, const int
   }
   MultiplyShort(a, aCount, b, bCount, product);
 #else
-  MultiplyLimbsPortable(a, aCount, b, bCount, product);
+  MultiplyInLimbRadix(a, aCount, b, bCount, product);
 #endif
 }
 

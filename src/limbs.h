@@ -69,9 +69,9 @@ int8_t DigitOfLimbs(const Limb* limbs, int32_t position);
 // product[0..aCount + bCount) = a x b, schoolbook; aCount + bCount is at most
 // kProductLimbs.
 void MultiplyLimbs(const Limb* a, int32_t aCount, const Limb* b, int32_t bCount, Limb* product);
-// The same product by 32-bit limbs alone: what MultiplyLimbs does without a
-// 128-bit integer type (where it has one, it takes two limbs as one).
-void MultiplyLimbsPortable(const Limb* a, int32_t aCount, const Limb* b, int32_t bCount, Limb* product);
+// The same product in the limb radix, by 32-bit limbs alone: MultiplyLimbs's
+// route without a 128-bit integer type (with one, it takes two limbs as one).
+void MultiplyInLimbRadix(const Limb* a, int32_t aCount, const Limb* b, int32_t bCount, Limb* product);
 
 // Decimal digits, eight a word (words.h), and their base.
 constexpr Limb kDecimal = 10;

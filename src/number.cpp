@@ -215,10 +215,6 @@ int32_t LimbsForDigits(const int32_t digits) {
   return digits >= 0 ? (digits + kLimbDigits - 1) / kLimbDigits : -(-digits / kLimbDigits);
 }
 
-}  // namespace
-
-namespace {
-
 // Divisor limbs beyond those that decide the quotient (see DivideByTopLimbs).
 constexpr int32_t kGuardLimbs = 2;
 
@@ -261,7 +257,6 @@ Limb MultiplyByLimb(const Wide factor, const Limb* limbs, const int32_t count, L
   }
   return static_cast<Limb>(carry);
 }
-
 
 // The longest divisor DivideLimbNumbers packs (a limb fewer the gain).
 constexpr int32_t kPackedDivisorLimbs = 5;

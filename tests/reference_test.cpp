@@ -474,7 +474,7 @@ TEST(WordTwins, AgreeWithThePortableForms) {
     Limb product[kProductLimbs];
     Limb portable[kProductLimbs];
     MultiplyLimbs(a, aCount, b, bCount, product);
-    MultiplyLimbsPortable(a, aCount, b, bCount, portable);
+    MultiplyInLimbRadix(a, aCount, b, bCount, portable);
     ASSERT_TRUE(std::equal(product, product + aCount + bCount, portable)) << aCount << " x " << bCount;
     // The product divided by b (exact, so a long division stops early), and
     // so with its lowest limb replaced, and with its low limbs made 0 and
@@ -488,7 +488,7 @@ TEST(WordTwins, AgreeWithThePortableForms) {
       const bool exact = shape == 0;
       Limb u[kDividendLimbs + 1];
       Limb uPortable[kDividendLimbs + 1];
-      MultiplyLimbsPortable(a, aCount, b, bCount, u);
+      MultiplyInLimbRadix(a, aCount, b, bCount, u);
       if (shape == 1) u[0] = anyLimb(rng);
       const int32_t zeroLimbs = shape == 2 ? std::min(1 + i % 7, uCount - 1) : 0;
       std::fill_n(u, zeroLimbs, 0);
@@ -496,7 +496,7 @@ TEST(WordTwins, AgreeWithThePortableForms) {
       Limb quotient[kDividendLimbs];
       Limb quotientPortable[kDividendLimbs];
       DivideMovedLimbs(u, uCount, zeroLimbs, b, bCount, quotient);
-      DivideLimbsPortable(uPortable, uCount, b, bCount, quotientPortable);
+      DivideInLimbRadix(uPortable, uCount, b, bCount, quotientPortable);
       ASSERT_TRUE(std::equal(quotient, quotient + aCount + 1, quotientPortable)) << uCount << " / " << bCount;
       if (exact) {
         ASSERT_TRUE(std::equal(a, a + aCount, quotient)) << uCount << " / " << bCount;
@@ -515,7 +515,7 @@ TEST(WordTwins, AgreeWithThePortableForms) {
       Limb u[kDividendLimbs + 1] = {1, 0, 0, 0};
       std::copy(edge.begin(), edge.end(), u + 4);
       Limb quotient[kDividendLimbs];
-      (portable ? DivideLimbsPortable : DivideLimbs)(u, uCount, edge.data(), vCount, quotient);
+      (portable ? DivideInLimbRadix : DivideLimbs)(u, uCount, edge.data(), vCount, quotient);
       EXPECT_TRUE(std::equal(power, power + 5, quotient)) << edge.back() << (portable ? " portable" : "");
     }
   }
@@ -527,7 +527,7 @@ TEST(WordTwins, AgreeWithThePortableForms) {
     const Limb v[] = {809635752, 85165610, 267166580, 665676979};
     const Limb want[] = {709894860, 405892496, 0};
     Limb quotient[kDividendLimbs];
-    (portable ? DivideLimbsPortable : DivideLimbs)(u, 6, v, 4, quotient);
+    (portable ? DivideInLimbRadix : DivideLimbs)(u, 6, v, 4, quotient);
     EXPECT_TRUE(std::equal(want, want + 3, quotient)) << (portable ? "portable" : "");
   }
   // Two-word products and divisions, on random operands of every bit length
