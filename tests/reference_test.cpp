@@ -392,10 +392,12 @@ TEST(TwoRoutes, ResultMatchesTheRecordsOnQuotientsByLongDivisors) {
   }
 }
 
-// The word and limb operations the build uses (compiler builtins and 128-bit
-// integers where there are) against their portable twins, on random words and
-// on every single set bit.
-TEST(WordTwins, AgreeWithThePortableForms) {
+// The word operations the build uses (compiler builtins and 128-bit integers
+// where there are) against their portable twins and against values worked out
+// here, so that in the portable build too they check the forms the library
+// uses: loads, stores and bit counts on random words and on every single set
+// bit.
+TEST(WordTwins, BytesOfWords) {
   using namespace ravur::detail;
   std::mt19937_64 rng(7);
   for (int i = 0; i < kRecords + 64; ++i) {
@@ -414,8 +416,17 @@ TEST(WordTwins, AgreeWithThePortableForms) {
     StoreBig(stored, word);
     ASSERT_EQ(LoadLittlePortable(stored), ReverseBytesPortable(word)) << i;
   }
-  // The eight digits split into bytes, least significant lowest, on every
-  // digit in every place and on random values.
+  const unsigned char counting[kWordBytes] = {1, 2, 3, 4, 5, 6, 7, 8};
+  EXPECT_EQ(LoadLittlePortable(counting), Word{0x0807060504030201u});
+  EXPECT_EQ(HighestSetBytePortable(Word{0x0000010000000000u}), 5);
+  EXPECT_EQ(LowestSetBytePortable(Word{0x0000010000000100u}), 1);
+}
+
+// The eight digits split into bytes, least significant lowest, on every
+// digit in every place and on random values.
+TEST(WordTwins, EightDigitBytes) {
+  using namespace ravur::detail;
+  std::mt19937_64 rng(8);
   std::uniform_int_distribution<uint32_t> eightDigits(0, 99999999);
   for (int i = 0; i < kRecords + 80; ++i) {
     const uint32_t value = i < 80 ? (i % 10) * kPowersOfTen[i / 10] : eightDigits(rng);
@@ -424,8 +435,14 @@ TEST(WordTwins, AgreeWithThePortableForms) {
     ASSERT_EQ(EightDigitBytes(value), split) << value;
   }
   EXPECT_EQ(EightDigitBytes(12345678), Word{0x0102030405060708u});
-  // A limb's groups of three digits by both routes, on every digit in every
-  // place, every group's edges and random limbs.
+}
+
+// A limb's groups of three digits by both routes, on every digit in every
+// place, every group's edges and random limbs.
+TEST(WordTwins, DigitGroups) {
+  using namespace ravur::detail;
+  std::mt19937_64 rng(9);
+  std::uniform_int_distribution<uint32_t> eightDigits(0, 99999999);
   for (int i = 0; i < kRecords + 160; ++i) {
     const Limb limb = i < 90    ? (i % 10) * kPowersOfTen[i / 10]
                       : i < 160 ? static_cast<Limb>(std::min<Wide>(
@@ -443,9 +460,15 @@ TEST(WordTwins, AgreeWithThePortableForms) {
     ASSERT_EQ(portable[1], groups[1]) << limb;
     ASSERT_EQ(portable[2], groups[2]) << limb;
   }
-  // Products of limbs by the build's route and by 32-bit limbs alone, on
-  // operands of every pair of lengths up to a record's, of random limbs and
-  // of limbs all kLimbBase - 1 (the largest columns and carries).
+}
+
+// Products of limbs by the build's route and in the limb radix, on operands
+// of every pair of lengths up to a record's, of random limbs and of limbs all
+// kLimbBase - 1 (the largest columns and carries); and the products divided
+// back by both routes.
+TEST(LimbRoutes, ProductsAndQuotientsAgree) {
+  using namespace ravur::detail;
+  std::mt19937_64 rng(10);
   std::uniform_int_distribution<Limb> anyLimb(0, kLimbBase - 1);
   // A quarter of the divisors have three or four limbs (two binary words),
   // of every bit length, some of them next to a power of two.
@@ -530,9 +553,14 @@ TEST(WordTwins, AgreeWithThePortableForms) {
     (portable ? DivideInLimbRadix : DivideLimbs)(u, 6, v, 4, quotient);
     EXPECT_TRUE(std::equal(want, want + 3, quotient)) << (portable ? "portable" : "");
   }
-  // Two-word products and divisions, on random operands of every bit length
-  // (a divisor of every top bit, a numerator just below divisor x 2^64) and
-  // checked by the inverse: quotient x divisor + remainder gives the numerator.
+}
+
+// Two-word products and divisions, on random operands of every bit length
+// (a divisor of every top bit, a numerator just below divisor x 2^64) and
+// checked by the inverse: quotient x divisor + remainder gives the numerator.
+TEST(WordTwins, TwoWordArithmetic) {
+  using namespace ravur::detail;
+  std::mt19937_64 rng(11);
   for (int i = 0; i < kRecords + 4096; ++i) {
     const Word divisor = std::max<Word>((rng() | Word{1} << 63) >> (i % 64), 1);
     const Word a = rng() >> (i / 64 % 64);
@@ -571,10 +599,6 @@ TEST(WordTwins, AgreeWithThePortableForms) {
     ASSERT_EQ(high, n.high) << i;
     ASSERT_EQ(low, n.low) << i;
   }
-  const unsigned char counting[kWordBytes] = {1, 2, 3, 4, 5, 6, 7, 8};
-  EXPECT_EQ(LoadLittlePortable(counting), Word{0x0807060504030201u});
-  EXPECT_EQ(HighestSetBytePortable(Word{0x0000010000000000u}), 5);
-  EXPECT_EQ(LowestSetBytePortable(Word{0x0000010000000100u}), 1);
 }
 
 }  // namespace
