@@ -19,7 +19,7 @@ namespace {
 using ravur::Numeral, ravur::Operation, ravur::NumeralStatus;
 
 constexpr int kThreads = 4;
-constexpr int kPairs = 2000;
+constexpr int kPairs = 200;
 constexpr Operation kOperations[] = {Operation::kAdd, Operation::kSubtract, Operation::kMultiply,
                                      Operation::kDivide};
 
