@@ -115,10 +115,10 @@ constexpr size_t kFrontRoom = 8;
 // Parses the front of the `available` bytes at text that the numeral grammar
 // reads (a sign, digits, a point, digits) into numeral and sets *length to its
 // count, for a reader that does not know yet where a token ends, such as one
-// reading a stream through a buffer. When a byte that is not part of a
-// numeral follows the front among the available bytes (a separator, say), the
-// front is the whole token and the verdict is CheckNumeral's on it; otherwise
-// the token may go on, and is to be judged whole (ParseNumeral). The
+// reading a stream through a buffer. Returns CheckNumeral's verdict on the
+// front, which is the whole token's when a separator follows the front among
+// the available bytes; otherwise (the front fills them, or a byte no numeral
+// has follows it) the token goes on, and is to be judged whole. The
 // kFrontRoom bytes before text, and as many from text[available] on, must be
 // readable.
 NumeralStatus ParseNumeralFront(Numeral* numeral, const char* text, size_t available, size_t* length);
