@@ -264,8 +264,36 @@ ravur::Operation Named(const DxOperation operation) {
   return operation == DxMultiply ? ravur::Operation::kMultiply : ravur::Operation::kDivide;
 }
 
+// A result's text as a record, for the exact arithmetic to judge: any text
+// the four operations write on accepted numerals fits the record's room.
+ravur::DxNumber RecordOfText(const std::string& text) {
+  ravur::DxNumber number;
+  InitDxNumberToZero(&number);
+  const bool negative = !text.empty() && text[0] == '-';
+  const std::string body = text.substr(negative ? 1 : 0);
+  number.isNegative = negative;
+  if (body == "#INFINITE") {
+    number.isInfinite = 1;
+    return number;
+  }
+  const size_t point = std::min(body.find('.'), body.size());
+  number.intCount = static_cast<int32_t>(point);
+  for (size_t k = 0; k < point; ++k) number.intDigits[k] = static_cast<int8_t>(body[point - 1 - k] - '0');
+  for (size_t k = point + 1; k < body.size(); ++k) number.fracDigits[number.fracCount++] = static_cast<int8_t>(body[k] - '0');
+  return number;
+}
+
+reference::Operation ReferenceOperation(const DxOperation operation) {
+  for (const auto named : {reference::Operation::kAdd, reference::Operation::kSubtract, reference::Operation::kMultiply,
+                           reference::Operation::kDivide}) {
+    if (reference::OperationOf(named) == operation) return named;
+  }
+  return reference::Operation::kDivide;
+}
+
 // Result's text, and WriteResult's on numerals parsed both ways, against the
-// record operation's, through DxNumberToCharArr.
+// record operation's, through DxNumberToCharArr, and against the exact
+// arithmetic of the tests' own reference, which shares no code with either.
 ::testing::AssertionResult SameText(const std::string& left, const std::string& right, DxOperation operation) {
   ravur::DxNumber l;
   ravur::DxNumber r;
@@ -309,13 +337,16 @@ ravur::Operation Named(const DxOperation operation) {
   const bool judged = leftStatus == CheckNumeral(left.data(), left.size()) &&
                       rightStatus == CheckNumeral(right.data(), right.size()) &&
                       judgedFront(left, leftFront, leftFrontStatus) && judgedFront(right, rightFront, rightFrontStatus);
-  if (got == want && length == got.size() && written == got && (!wholeFronts || writtenFront == got) && judged) {
+  const std::string exact = reference::ResultFault(ReferenceOperation(operation), l, r, RecordOfText(got));
+  if (got == want && length == got.size() && written == got && (!wholeFronts || writtenFront == got) && judged &&
+      exact.empty()) {
     return ::testing::AssertionSuccess();
   }
   return ::testing::AssertionFailure() << "'" << left << "' '" << right << "': Result " << got << ", WriteResult "
                                        << written << " (" << length << " bytes), front " << writtenFront
                                        << ", records " << want
-                                       << (judged ? "" : ", ParseNumeral judged otherwise than CheckNumeral");
+                                       << (judged ? "" : ", ParseNumeral judged otherwise than CheckNumeral")
+                                       << (exact.empty() ? "" : ", exact arithmetic: " + exact);
 }
 
 constexpr DxOperation kOperations[] = {DxAdd, DxSubtract, DxMultiply, DxDivide};
