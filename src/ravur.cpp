@@ -2,6 +2,7 @@
 
 #include "divide.h"
 #include "limbs.h"
+#include "numeral_runs.h"
 #include "words.h"
 
 #include <algorithm>
@@ -92,23 +93,17 @@ void CopyDigits(const char* from, char* to, const int32_t count, const int8_t of
 
 }  // namespace
 
-// One pass over the text that both matches the numeral grammar (the same one
-// the scanner accepts) and finds the digit runs, then one pass per run.
+// The numeral's digit runs found and judged in one pass, then copied a run
+// at a time.
 void CharArrToDxNumber(const char* text, DxNumber* number) {
   InitDxNumberToZero(number);
-  const bool isSigned = *text == '-' || *text == '+';
-  const char* intBegin = text + (isSigned ? 1 : 0);
-  const char* end = intBegin + std::strlen(intBegin);
-  const char* c = SkipDigits(intBegin, end);
-  const char* intEnd = c;
-  const char* fracBegin = c;
-  if (*c == '.') {
-    fracBegin = ++c;
-    c = SkipDigits(c, end);
-  }
-  const auto intCount = static_cast<int32_t>(intEnd - intBegin);
-  const auto fracCount = static_cast<int32_t>(c - fracBegin);
-  if (*c != '\0' || intCount > kMaxNumeralDigits || fracCount > kMaxNumeralDigits) return;
+  const size_t length = std::strlen(text);
+  const NumeralRuns runs = ScanRunsWithin(text, length);
+  if (RunsVerdict(text, length, runs) != NumeralStatus::kAccepted) return;
+  const char* const intBegin = runs.intBegin;
+  const char* const fracBegin = runs.fracBegin;
+  const auto intCount = static_cast<int32_t>(runs.intEnd - intBegin);
+  const auto fracCount = static_cast<int32_t>(runs.fracEnd - fracBegin);
 
   // The character just before the point becomes the units digit.
   number->intCount = intCount;

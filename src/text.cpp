@@ -1,5 +1,7 @@
 #include "text.h"
 
+#include "numeral_runs.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -60,32 +62,8 @@ const char* SkipTrailingZeros(const char* end) {
   }
 }
 
-// The digit runs of a numeral's text: intBegin to intEnd the integer
-// digits (after any sign), fracBegin to fracEnd the fraction digits (after
-// the point; both at intEnd when there is none).
-struct NumeralRuns {
-  const char* intBegin;
-  const char* intEnd;
-  const char* fracBegin;
-  const char* fracEnd;
-};
-
-// The runs of the front of text that the numeral grammar reads: a sign,
-// digits, a point, digits. skip(from) finds the first byte at or after from
-// that is not a digit, short of limit, the first byte the grammar may not
-// take (nullptr when a byte that ends the text stops it).
-template <typename Skip>
-NumeralRuns ScanRuns(const char* text, const char* limit, const Skip skip) {
-  const bool isSigned = text != limit && (*text == '-' || *text == '+');
-  const char* const intBegin = text + (isSigned ? 1 : 0);
-  const char* const intEnd = skip(intBegin);
-  if (intEnd == limit || *intEnd != '.') return {intBegin, intEnd, intEnd, intEnd};
-  return {intBegin, intEnd, intEnd + 1, skip(intEnd + 1)};
-}
-
-// One pass that matches the numeral grammar (the record parser's) and finds
-// the digit runs (ScanRuns); then, refused in the order CheckNumeral refuses
-// (the grammar, the integer digits, the fraction digits), or built:
+// The numeral's digit runs, found in one pass (ScanRuns); then refused
+// (RunsVerdict), or built:
 // leading integer zeros and trailing fraction zeros are skipped, then the
 // fraction is cut in nines from the point down (the last group, followed by
 // zeros, read as a word from its first digit) and the integer in nines from
@@ -93,12 +71,8 @@ NumeralRuns ScanRuns(const char* text, const char* limit, const Skip skip) {
 // Inline: the parsers are its callers, and a call would weigh on every parse.
 inline NumeralStatus BuildLimbNumber(const char* text, const size_t length, const NumeralRuns& runs,
                                      LimbNumber* number) {
-  if (runs.fracEnd != text + length) return NumeralStatus::kNotANumber;
-  // A text of at most kMaxNumeralDigits bytes has no run longer.
-  if (length > static_cast<size_t>(kMaxNumeralDigits)) {
-    if (runs.intEnd - runs.intBegin > kMaxNumeralDigits) return NumeralStatus::kTooManyIntDigits;
-    if (runs.fracEnd - runs.fracBegin > kMaxNumeralDigits) return NumeralStatus::kTooManyFracDigits;
-  }
+  const NumeralStatus verdict = RunsVerdict(text, length, runs);
+  if (verdict != NumeralStatus::kAccepted) return verdict;
   const char* intBegin = runs.intBegin;
   const char* const intEnd = runs.intEnd;
   const char* const fracBegin = runs.fracBegin;
@@ -141,8 +115,7 @@ NumeralStatus ParseLimbNumber(const char* text, const size_t length, LimbNumber*
 
 NumeralStatus ParseLimbFront(const char* text, const size_t available, size_t* length, LimbNumber* number) {
   MakeZero(number);
-  const char* const limit = text + available;
-  const NumeralRuns runs = ScanRuns(text, limit, [limit](const char* from) { return SkipDigits(from, limit); });
+  const NumeralRuns runs = ScanRunsWithin(text, available);
   *length = static_cast<size_t>(runs.fracEnd - text);
   // A front longer than any numeral is judged, not built (it has been read).
   if (*length > static_cast<size_t>(kMaxNumeralLength)) return CheckNumeral(text, *length);
