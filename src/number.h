@@ -1,5 +1,8 @@
 // Signed decimal numbers as limbs aligned on the point, and the four
-// operations on them.
+// operations on them: the form WriteResult and Result compute in. A numeral
+// is parsed straight into it (text.h), the sum, difference, product and
+// quotient are computed on it, and the answer is written as text straight
+// from it, with the same text the record operations give.
 #pragma once
 
 #include <cstdint>
@@ -7,11 +10,6 @@
 #include "limbs.h"
 
 namespace ravur::detail {
-
-// Signed decimal numbers as limbs aligned on the point: the form Result
-// computes in. A numeral is parsed straight into it, the sum, difference,
-// product and quotient are computed on it, and the answer is written as text
-// straight from it, with the same text the record operations give.
 
 // The room of a number: a product of two accepted numerals, each up to
 // kNumeralSideLimbs limbs on either side of the point, has the most limbs of

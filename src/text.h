@@ -11,11 +11,11 @@ namespace ravur::detail {
 // Parses a text of `length` bytes, ended by text[length], which is neither a
 // digit nor '.' (a terminator, a separator), the way CharArrToDxNumber does:
 // a numeral CheckNumeral accepts becomes its normalised value, a zero without
-// sign; anything else becomes zero. Returns CheckNumeral's verdict on the text, except that a length
-// above kMaxNumeralLength stands for any text longer than a numeral: none of
-// it is read, it becomes zero, and kNotANumber stands for the verdict. The
-// text is read in whole words: kNumeralPad bytes before it and after the byte
-// that ends it must be readable (of any value).
+// sign; anything else becomes zero. Returns CheckNumeral's verdict on the
+// text, except that a length above kMaxNumeralLength stands for any text
+// longer than a numeral: none of it is read, it becomes zero, and kNotANumber
+// stands for the verdict. The text is read in whole words: kNumeralPad bytes
+// before it and after the byte that ends it must be readable (of any value).
 constexpr int32_t kNumeralPad = 8;
 NumeralStatus ParseLimbNumber(const char* text, size_t length, LimbNumber* number);
 // Parses the front of the `available` bytes at text that the numeral grammar
