@@ -45,9 +45,9 @@ const char* CopyPadded(const char* text, const size_t length, PaddedText* padded
 
 NumeralStatus ParseNumeral(Numeral* numeral, const char* text, const size_t length) {
   LimbNumber* const number = NewLimbsIn(numeral);
-  // Longer than any numeral: judged where it lies, and parsed to zero unread.
+  // Longer than any numeral: judged where it lies, and zero, unread.
   if (length > static_cast<size_t>(kMaxNumeralLength)) {
-    detail::ParseLimbNumber(text, length, number);
+    detail::MakeZero(number);
     return CheckNumeral(text, length);
   }
   PaddedText padded;

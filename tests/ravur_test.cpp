@@ -212,8 +212,7 @@ TEST(Adapter, ResultAppliesAnyOperation) {
   EXPECT_STREQ(Result("1.5", "x", RecordAdd), "1.5");
 }
 
-// The text of a numeral parsed by ParseNumeral (and, for a text that can be a
-// numeral, by ParseNumeralFront) with the operation applied to 2.
+// The text of the operation on a parsed numeral and 2.
 std::string WrittenWithTwo(const Numeral& numeral, const ravur::Operation operation) {
   Numeral two;
   EXPECT_EQ(ravur::ParseNumeral(&two, "2", 1), NumeralStatus::kAccepted);
@@ -235,6 +234,7 @@ TEST(Adapter, ParsedNumeralsTakeOnlyTheirBytes) {
   // parser does not read it (here with no byte after it to stop a scan).
   const std::string digits(2 * kMaxNumeralLength, '7');
   const std::vector<char> unended(digits.begin(), digits.end());
+  ParseNumeral(&numeral, "5", 1);
   EXPECT_EQ(ParseNumeral(&numeral, unended.data(), unended.size()), NumeralStatus::kTooManyIntDigits);
   EXPECT_EQ(WrittenWithTwo(numeral, Operation::kSubtract), "-2");
   const std::string fraction = "." + digits;
