@@ -18,7 +18,8 @@ struct Placed {
   int32_t end;
 };
 
-Placed Place(const LimbNumber* number, const int32_t fracLimbs) {
+template <int32_t kRoom>
+Placed Place(const LimbsIn<kRoom>* number, const int32_t fracLimbs) {
   const int32_t shift = fracLimbs - number->fracLimbs;
   return {number->limbs, shift, shift + number->count};
 }
@@ -57,7 +58,7 @@ constexpr int32_t kShortCombineLimbs = 6;
 // (a test whose outcome is as random as the operands' lengths).
 constexpr int32_t kShortBlockLimbs = 8;
 constexpr int32_t kShortRoomLimbs = kShortCombineLimbs + kShortBlockLimbs;
-static_assert(kShortBlockLimbs > kShortCombineLimbs && kShortBlockLimbs <= kNumberLimbs,
+static_assert(kShortBlockLimbs > kShortCombineLimbs && kShortBlockLimbs <= kNumberLimbs && kNumberLimbs <= kRecordLimbs,
               "a block covers any short operand's limbs and the zeros below and above them");
 
 void PlaceShort(const Placed& x, Limb* room) {
@@ -71,8 +72,8 @@ void PlaceShort(const Placed& x, Limb* room) {
 // operands aligned on the result's point. Beyond kShortCombineLimbs, the
 // limbs are taken in runs between the operands' edges, in each of which
 // either operand has limbs throughout or none.
-template <bool kSubtract>
-inline void CombineMagnitudes(const LimbNumber* left, const LimbNumber* right, LimbNumber* result) {
+template <bool kSubtract, int32_t kRoom>
+inline void CombineMagnitudes(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* right, LimbsIn<kRoom>* result) {
   const int32_t fracLimbs = std::max(left->fracLimbs, right->fracLimbs);
   const Placed x = Place(left, fracLimbs);
   const Placed y = Place(right, fracLimbs);
@@ -115,7 +116,8 @@ inline void CombineMagnitudes(const LimbNumber* left, const LimbNumber* right, L
 // Both operands normalised with the same weight of the top limb: the limbs
 // compare pairwise from the top; where one runs out, any non-zero limb left
 // below in the other decides.
-int32_t CompareLimbMagnitudes(const LimbNumber* left, const LimbNumber* right) {
+template <int32_t kRoom>
+int32_t CompareLimbMagnitudes(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* right) {
   if (left->count == 0 || right->count == 0) return (left->count != 0 ? 1 : 0) - (right->count != 0 ? 1 : 0);
   const int32_t leftTop = left->count - left->fracLimbs;
   const int32_t rightTop = right->count - right->fracLimbs;
@@ -131,22 +133,24 @@ int32_t CompareLimbMagnitudes(const LimbNumber* left, const LimbNumber* right) {
 }
 
 // result = left + right, both read with left's sign.
-void AddWithLeftSign(const LimbNumber* left, const LimbNumber* right, LimbNumber* result) {
-  CombineMagnitudes<false>(left, right, result);
+template <int32_t kRoom>
+void AddWithLeftSign(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* right, LimbsIn<kRoom>* result) {
+  CombineMagnitudes<false, kRoom>(left, right, result);
   result->isNegative = left->isNegative;
 }
 
 // result = left - right, both read with left's sign; equal magnitudes give a
 // zero without sign, as the record operation's.
-void SubtractWithLeftSign(const LimbNumber* left, const LimbNumber* right, LimbNumber* result) {
+template <int32_t kRoom>
+void SubtractWithLeftSign(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* right, LimbsIn<kRoom>* result) {
   const int32_t order = CompareLimbMagnitudes(left, right);
   if (order == 0) {
     MakeZero(result);
   } else if (order < 0) {
-    CombineMagnitudes<true>(right, left, result);
+    CombineMagnitudes<true, kRoom>(right, left, result);
     result->isNegative = !left->isNegative;
   } else {
-    CombineMagnitudes<true>(left, right, result);
+    CombineMagnitudes<true, kRoom>(left, right, result);
     result->isNegative = left->isNegative;
   }
 }
@@ -155,7 +159,8 @@ void SubtractWithLeftSign(const LimbNumber* left, const LimbNumber* right, LimbN
 
 // The same table of signs as the record operations: magnitudes of one kind
 // each, operands of differing signs handed to the other.
-void AddLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumber* result) {
+template <int32_t kRoom>
+void AddLimbNumbers(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* right, LimbsIn<kRoom>* result) {
   if (left->isNegative == right->isNegative) {
     AddWithLeftSign(left, right, result);
   } else {
@@ -163,7 +168,8 @@ void AddLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumber*
   }
 }
 
-void SubtractLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumber* result) {
+template <int32_t kRoom>
+void SubtractLimbNumbers(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* right, LimbsIn<kRoom>* result) {
   if (left->isNegative == right->isNegative) {
     SubtractWithLeftSign(left, right, result);
   } else {
@@ -175,7 +181,8 @@ void SubtractLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNu
 
 // Aligned on the point, the operands' limbs multiply as integers and the
 // product's point lies below both operands' fraction limbs.
-void MultiplyLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumber* result) {
+template <int32_t kRoom>
+void MultiplyLimbNumbers(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* right, LimbsIn<kRoom>* result) {
   result->fracLimbs = left->fracLimbs + right->fracLimbs;
   result->count = 0;
   if (left->count != 0 && right->count != 0) {
@@ -206,7 +213,8 @@ namespace {
 
 // e with the top digit of the non-zero number at weight 10^(e - 1), for the
 // number's top limb of topDigits digits.
-int32_t TopDigitExponent(const LimbNumber* number, const int32_t topDigits) {
+template <int32_t kRoom>
+int32_t TopDigitExponent(const LimbsIn<kRoom>* number, const int32_t topDigits) {
   return kLimbDigits * (number->count - number->fracLimbs - 1) + topDigits;
 }
 
@@ -292,7 +300,8 @@ void PlaceLimbs(const Limb* limbs, const int32_t count, const int32_t shift, Lim
 
 }  // namespace
 
-void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumber* result) {
+template <int32_t kRoom>
+void DivideLimbNumbers(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* right, LimbsIn<kRoom>* result) {
   MakeZero(result);
   if (left->count == 0) return;
   if (right->count == 0) {
@@ -325,7 +334,7 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
   // divide in the same steps either way; a long divisor is not packed: its
   // quotient mostly comes from its top limbs alone.
   Limb packed[kFormLimbs + 1];
-  Limb scaled[kNumberLimbs + 1];
+  Limb scaled[kRoom + 1];
   const Limb* dividendLimbs = left->limbs;
   int32_t dividendLimbCount = left->count;
   if (divisorCount % 2 != 0 && divisorCount <= kPackedDivisorLimbs && divisor[0] % kPowersOfTen[rightTopDigits] == 0) {
@@ -338,7 +347,7 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
   }
   // The quotient is below 10^(kQuotientDigits + cut), so the dividend has at
   // most a quotient's limbs more than the divisor.
-  Limb dividend[kDividendLimbs];
+  Limb dividend[kDividendLimbs + 1];
   int32_t dividendCount;
   if (shift >= 0) {
     PlaceLimbs(dividendLimbs, dividendLimbCount, shift, dividend);
@@ -364,5 +373,15 @@ void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumb
   TrimTop(result);
   result->isNegative = left->isNegative != right->isNegative;
 }
+
+// The two rooms the library computes in.
+template void AddLimbNumbers(const LimbNumber*, const LimbNumber*, LimbNumber*);
+template void SubtractLimbNumbers(const LimbNumber*, const LimbNumber*, LimbNumber*);
+template void MultiplyLimbNumbers(const LimbNumber*, const LimbNumber*, LimbNumber*);
+template void DivideLimbNumbers(const LimbNumber*, const LimbNumber*, LimbNumber*);
+template void AddLimbNumbers(const RecordLimbs*, const RecordLimbs*, RecordLimbs*);
+template void SubtractLimbNumbers(const RecordLimbs*, const RecordLimbs*, RecordLimbs*);
+template void MultiplyLimbNumbers(const RecordLimbs*, const RecordLimbs*, RecordLimbs*);
+template void DivideLimbNumbers(const RecordLimbs*, const RecordLimbs*, RecordLimbs*);
 
 }  // namespace ravur::detail

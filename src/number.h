@@ -18,6 +18,11 @@ namespace ravur::detail {
 // its first one, which lies at most 2 x kNumeralSideLimbs limbs above the
 // point).
 constexpr int32_t kNumberLimbs = 4 * kNumeralSideLimbs;
+// The room of a number formed on records (ravur.h's DxNumber): a product of
+// two integer forms of a record each, kProductLimbs, and a limb on either
+// side for the alignment on the point; a sum or a quotient of records, or a
+// record itself, has fewer.
+constexpr int32_t kRecordLimbs = kProductLimbs + 2;
 
 // A signed decimal number: limbs[k] has weight kLimbBase^(k - fracLimbs), so
 // limbs[0..fracLimbs) are the fraction, nine digits each from the point down,
@@ -26,16 +31,21 @@ constexpr int32_t kNumberLimbs = 4 * kNumeralSideLimbs;
 // number below kLimbBase^(count - fracLimbs) without leading zero limbs).
 // Normalised: count is 0 (zero) or limbs[count - 1] is not 0. Low zero limbs
 // are allowed. When isInfinite is 1 the limbs carry no meaning; the sign does.
-struct LimbNumber {
+// kRoom limbs of room: kNumberLimbs for numerals, kRecordLimbs for records.
+template <int32_t kRoom>
+struct LimbsIn {
   int32_t fracLimbs;
   int32_t count;
   uint8_t isNegative;
   uint8_t isInfinite;
-  Limb limbs[kNumberLimbs];
+  Limb limbs[kRoom];
 };
+using LimbNumber = LimbsIn<kNumberLimbs>;
+using RecordLimbs = LimbsIn<kRecordLimbs>;
 
 // Gives up the zero limbs at the top, so that the number is normalised.
-inline void TrimTop(LimbNumber* number) {
+template <int32_t kRoom>
+void TrimTop(LimbsIn<kRoom>* number) {
   // Counted in a local: a limb may alias the count (uint32_t and int32_t), so
   // a loop on the member would store and reload it every step.
   int32_t count = number->count;
@@ -43,7 +53,8 @@ inline void TrimTop(LimbNumber* number) {
   number->count = count;
 }
 
-inline void MakeZero(LimbNumber* number) {
+template <int32_t kRoom>
+void MakeZero(LimbsIn<kRoom>* number) {
   number->fracLimbs = 0;
   number->count = 0;
   number->isNegative = 0;
@@ -52,16 +63,19 @@ inline void MakeZero(LimbNumber* number) {
 
 // The exact sum and difference, and the product whose sign comes from the
 // operands' signs alone (0 x -5 is -0), of normalised operands; result is a
-// third number.
-void AddLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumber* result);
-void SubtractLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumber* result);
-void MultiplyLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumber* result);
+// third number. Defined for the two rooms above.
+template <int32_t kRoom>
+void AddLimbNumbers(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* right, LimbsIn<kRoom>* result);
+template <int32_t kRoom>
+void SubtractLimbNumbers(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* right, LimbsIn<kRoom>* result);
+template <int32_t kRoom>
+void MultiplyLimbNumbers(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* right, LimbsIn<kRoom>* result);
 
 // The quotient cut, not rounded, to kQuotientDigits digits counted from the
 // first generated one (the digit of the weight of the dividend's top digit
 // over the divisor's top digit), as DxDivide cuts it; 0 for a zero dividend,
-// infinite with the dividend's sign for a zero divisor. The operands are
-// parsed numerals (or fit their room).
-void DivideLimbNumbers(const LimbNumber* left, const LimbNumber* right, LimbNumber* result);
+// infinite with the dividend's sign for a zero divisor.
+template <int32_t kRoom>
+void DivideLimbNumbers(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* right, LimbsIn<kRoom>* result);
 
 }  // namespace ravur::detail
