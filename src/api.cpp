@@ -26,32 +26,10 @@ const LimbNumber* LimbsOf(const Numeral* numeral) {
   return std::launder(reinterpret_cast<const LimbNumber*>(numeral->storage));
 }
 
-// A text of at most kMaxNumeralLength bytes, copied with the terminator the
-// limb parser stops at and the room it reads on either side (held as zeros,
-// so that no byte it reads is undefined).
-struct PaddedText {
-  char bytes[detail::kNumeralPad + kMaxNumeralLength + 1 + detail::kNumeralPad];
-};
-
-const char* CopyPadded(const char* text, const size_t length, PaddedText* padded) {
-  char* const copy = padded->bytes + detail::kNumeralPad;
-  std::memset(padded->bytes, 0, detail::kNumeralPad);
-  if (length > 0) std::memcpy(copy, text, length);  // an empty text may have no address
-  std::memset(copy + length, 0, 1 + detail::kNumeralPad);
-  return copy;
-}
-
 }  // namespace
 
 NumeralStatus ParseNumeral(Numeral* numeral, const char* text, const size_t length) {
-  LimbNumber* const number = NewLimbsIn(numeral);
-  // Longer than any numeral: judged where it lies, and zero, unread.
-  if (length > static_cast<size_t>(kMaxNumeralLength)) {
-    detail::MakeZero(number);
-    return CheckNumeral(text, length);
-  }
-  PaddedText padded;
-  return detail::ParseLimbNumber(CopyPadded(text, length, &padded), length, number);
+  return detail::ParseLimbText(text, length, NewLimbsIn(numeral));
 }
 
 NumeralStatus ParseNumeralFront(Numeral* numeral, const char* text, const size_t available, size_t* length) {

@@ -112,7 +112,8 @@ inline void CombineMagnitudes(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* 
   TrimTop(result);
 }
 
-// 1, -1 or 0 as |left| is greater than, smaller than or equal to |right|.
+}  // namespace
+
 // Both operands normalised with the same weight of the top limb: the limbs
 // compare pairwise from the top; where one runs out, any non-zero limb left
 // below in the other decides.
@@ -131,6 +132,8 @@ int32_t CompareLimbMagnitudes(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* 
   for (; j >= 0; --j) if (right->limbs[j] != 0) return -1;
   return 0;
 }
+
+namespace {
 
 // result = left + right, both read with left's sign.
 template <int32_t kRoom>
@@ -210,13 +213,6 @@ void MultiplyLimbNumbers(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* right
 // divisor's low zero limbs divide out of both the same way.
 
 namespace {
-
-// e with the top digit of the non-zero number at weight 10^(e - 1), for the
-// number's top limb of topDigits digits.
-template <int32_t kRoom>
-int32_t TopDigitExponent(const LimbsIn<kRoom>* number, const int32_t topDigits) {
-  return kLimbDigits * (number->count - number->fracLimbs - 1) + topDigits;
-}
 
 // ceil(s / kLimbDigits) for either sign of s.
 int32_t LimbsForDigits(const int32_t digits) {
@@ -309,10 +305,8 @@ void DivideLimbNumbers(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* right, 
     result->isNegative = left->isNegative;
     return;
   }
-  const int32_t leftTopDigits = DigitCount(left->limbs[left->count - 1]);
   const int32_t rightTopDigits = DigitCount(right->limbs[right->count - 1]);
-  const int32_t kept =
-      kQuotientDigits - 1 - (TopDigitExponent(left, leftTopDigits) - TopDigitExponent(right, rightTopDigits));
+  const int32_t kept = kQuotientDigits - 1 - (TopDigitExponent(left) - TopDigitExponent(right));
   const int32_t fracLimbs = LimbsForDigits(kept);
   const int32_t cut = kLimbDigits * fracLimbs - kept;
   const Limb* divisor = right->limbs;
@@ -379,6 +373,7 @@ template void AddLimbNumbers(const LimbNumber*, const LimbNumber*, LimbNumber*);
 template void SubtractLimbNumbers(const LimbNumber*, const LimbNumber*, LimbNumber*);
 template void MultiplyLimbNumbers(const LimbNumber*, const LimbNumber*, LimbNumber*);
 template void DivideLimbNumbers(const LimbNumber*, const LimbNumber*, LimbNumber*);
+template int32_t CompareLimbMagnitudes(const RecordLimbs*, const RecordLimbs*);
 template void AddLimbNumbers(const RecordLimbs*, const RecordLimbs*, RecordLimbs*);
 template void SubtractLimbNumbers(const RecordLimbs*, const RecordLimbs*, RecordLimbs*);
 template void MultiplyLimbNumbers(const RecordLimbs*, const RecordLimbs*, RecordLimbs*);

@@ -61,6 +61,17 @@ void MakeZero(LimbsIn<kRoom>* number) {
   number->isInfinite = 0;
 }
 
+// e with the top digit of the non-zero number at weight 10^(e - 1).
+template <int32_t kRoom>
+int32_t TopDigitExponent(const LimbsIn<kRoom>* number) {
+  return kLimbDigits * (number->count - number->fracLimbs - 1) + DigitCount(number->limbs[number->count - 1]);
+}
+
+// 1, -1 or 0 as |left| is greater than, smaller than or equal to |right|, for
+// normalised operands.
+template <int32_t kRoom>
+int32_t CompareLimbMagnitudes(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* right);
+
 // The exact sum and difference, and the product whose sign comes from the
 // operands' signs alone (0 x -5 is -0), of normalised operands; result is a
 // third number. Defined for the two rooms above.

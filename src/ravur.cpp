@@ -1,7 +1,6 @@
 #include "ravur.h"
 
-#include "divide.h"
-#include "limbs.h"
+#include "number.h"
 #include "numeral_runs.h"
 #include "words.h"
 
@@ -14,18 +13,8 @@ using namespace detail;
 
 namespace {
 
-constexpr int32_t kBase = 10;
 // A minus sign, the marker and the terminator.
 constexpr int32_t kInfiniteTextSize = 1 + sizeof kInfiniteText;
-
-// Digit reads that treat every position at or beyond the count as 0, so that
-// a read can never leave the array, however far a shift reaches.
-int8_t IntDigitAt(const DxNumber* number, const int32_t k) {
-  return k < number->intCount ? number->intDigits[k] : 0;
-}
-int8_t FracDigitAt(const DxNumber* number, const int32_t k) {
-  return k < number->fracCount ? number->fracDigits[k] : 0;
-}
 
 // The result of an operation with an infinite operand, or whose integer
 // digits do not fit the record: the cleared record, infinite, with the sign.
@@ -148,328 +137,52 @@ void DxNumberToCharArr(char* buffer, const DxNumber* number) {
   *out = '\0';
 }
 
-// --- Comparison --------------------------------------------------------------
+// --- Records as limbs ----------------------------------------------------------
+//
+// Every record operation is the limb form's: the operands are read into limbs
+// by value, the limb operation runs, and its value is placed into the result
+// record. The record's own rules are applied there, in one place: the cut
+// after kFracCapacity fraction digits, infinite beyond kIntCapacity integer
+// digits, and the shape of a value without integer digits, which is the
+// operation's to say: intCount 1 (the digit 0) or 0.
 
 namespace {
 
-// A record without integer digits reads as the single integer digit 0.
-int32_t EffectiveIntCount(const DxNumber* number) { return number->intCount == 0 ? 1 : number->intCount; }
-
-// 1, -1 or 0 as |left| is greater than, smaller than or equal to |right|.
-int32_t CompareMagnitudes(const DxNumber* left, const DxNumber* right) {
-  const int32_t leftInt = EffectiveIntCount(left);
-  const int32_t rightInt = EffectiveIntCount(right);
-  if (leftInt != rightInt) return leftInt > rightInt ? 1 : -1;
-  for (int32_t k = leftInt - 1; k >= 0; --k) {
-    if (left->intDigits[k] != right->intDigits[k]) return left->intDigits[k] > right->intDigits[k] ? 1 : -1;
-  }
-  const int32_t common = left->fracCount < right->fracCount ? left->fracCount : right->fracCount;
-  for (int32_t k = 0; k < common; ++k) {
-    if (left->fracDigits[k] != right->fracDigits[k]) return left->fracDigits[k] > right->fracDigits[k] ? 1 : -1;
-  }
-  if (left->fracCount != right->fracCount) return left->fracCount > right->fracCount ? 1 : -1;
-  return 0;
-}
-
-}  // namespace
-
-// An infinite record lies beyond every finite one of its sign; two infinite
-// records of one sign are equal.
-int32_t DxCompare(const DxNumber* left, const DxNumber* right) {
-  if (left->isNegative != right->isNegative) return left->isNegative ? -1 : 1;
-  const int32_t magnitude =
-      EitherInfinite(left, right) ? left->isInfinite - right->isInfinite : CompareMagnitudes(left, right);
-  return left->isNegative ? -magnitude : magnitude;
-}
-
-// --- Addition and subtraction ------------------------------------------------
-//
-// Each signed operation does magnitudes of one kind only and hands operands of
-// differing signs to the other, as if the right operand's sign were flipped:
-//
-//   left  right |  DxAdd                      DxSubtract
-//   ----  ----- |  -------------------------  -------------------------
-//   +     +     |  +(|l| + |r|)               |l| - |r|, signed by the larger
-//   -     -     |  -(|l| + |r|)               |r| - |l|, signed by the larger
-//   +     -     |  as DxSubtract(l, -r)       as DxAdd(l, -r)
-//   -     +     |  as DxSubtract(l, -r)       as DxAdd(l, -r)
-//
-// The hand-over reads the right operand's digits in place instead of copying
-// the record with a flipped sign: only its magnitude is read after the sign
-// test, so the result is the same record.
-
-namespace {
-
-// Digits added or subtracted eight a word, the least significant in the
-// lowest byte. For a sum each byte of the right operand is raised by 246, so
-// that a byte overflows exactly when its decimal digit sum (carry in
-// included) reaches 10: the word's own carries are the decimal ones, and the
-// bytes that did not carry get the 246 back. A difference borrows the same
-// way, and the bytes that borrowed get the 10 that 256 overshoots. Where the
-// carries went is read from x ^ y ^ result, whose bit 8i is the carry (or
-// borrow) into byte i.
-constexpr Word kDecimalComplement = 256 - kBase;  // 246
-constexpr Word kLowBitOfEveryByte = kEveryByte;
-
-Word AddDigitWord(const Word x, const Word y, Word* carry) {
-  const Word biased = y + kDecimalComplement * kEveryByte;
-  const Word partial = x + biased;
-  const Word sum = partial + *carry;
-  const Word carryOut = (partial < x || sum < partial) ? 1 : 0;
-  const Word carriesOut = (((x ^ biased ^ sum) & kLowBitOfEveryByte) >> kByteBits) | (carryOut << (7 * kByteBits));
-  *carry = carryOut;
-  return sum - (carriesOut ^ kLowBitOfEveryByte) * kDecimalComplement;
-}
-
-Word SubtractDigitWord(const Word x, const Word y, Word* borrow) {
-  const Word partial = x - y;
-  const Word difference = partial - *borrow;
-  const Word borrowOut = (x < y || partial < *borrow) ? 1 : 0;
-  const Word borrowsOut = (((x ^ y ^ difference) & kLowBitOfEveryByte) >> kByteBits) | (borrowOut << (7 * kByteBits));
-  *borrow = borrowOut;
-  return difference - borrowsOut * kDecimalComplement;
-}
-
-// Applies a digit operation (AddDigitWord or SubtractDigitWord) to two
-// magnitudes' digits over fracCount fraction and intCount integer positions,
-// from the last fraction digit up, eight a word where eight remain; `single`
-// does one digit with the same carry. Returns the carry out of the top.
-template <typename WordStep, typename DigitStep>
-Word ApplyDigits(const DxNumber* left, const DxNumber* right, DxNumber* result, const int32_t fracCount,
-                 const int32_t intCount, WordStep wordStep, DigitStep single) {
-  Word carry = 0;
-  // Fraction digits run most significant first: whole words from the end,
-  // reversed, then the first few one at a time.
-  const int32_t leading = fracCount % kWordBytes;
-  for (int32_t at = fracCount - kWordBytes; at >= leading; at -= kWordBytes) {
-    const Word word = wordStep(LoadBig(left->fracDigits + at), LoadBig(right->fracDigits + at), &carry);
-    StoreBig(result->fracDigits + at, word);
-  }
-  for (int32_t k = leading - 1; k >= 0; --k) {
-    result->fracDigits[k] = single(left->fracDigits[k], right->fracDigits[k], &carry);
-  }
-  int32_t k = 0;
-  for (; k + kWordBytes <= intCount; k += kWordBytes) {
-    StoreLittle(result->intDigits + k, wordStep(LoadLittle(left->intDigits + k), LoadLittle(right->intDigits + k), &carry));
-  }
-  for (; k < intCount; ++k) result->intDigits[k] = single(left->intDigits[k], right->intDigits[k], &carry);
-  return carry;
-}
-
-int8_t AddDigit(const int8_t x, const int8_t y, Word* carry) {
-  const auto sum = static_cast<int32_t>(x + y + *carry);
-  *carry = sum >= kBase ? 1 : 0;
-  return static_cast<int8_t>(sum - static_cast<int32_t>(*carry) * kBase);
-}
-
-int8_t SubtractDigit(const int8_t x, const int8_t y, Word* borrow) {
-  const auto difference = static_cast<int32_t>(x - y - static_cast<int32_t>(*borrow));
-  *borrow = difference < 0 ? 1 : 0;
-  return static_cast<int8_t>(difference + static_cast<int32_t>(*borrow) * kBase);
-}
-
-// result = |left| + |right|, schoolbook with carries from the last fraction
-// digit up. result must be cleared. A carry out of the room's highest digit
-// leaves the cleared record, infinite.
-void AddMagnitudes(const DxNumber* left, const DxNumber* right, DxNumber* result) {
-  result->fracCount = std::max(left->fracCount, right->fracCount);
-  result->intCount = std::max(left->intCount, right->intCount);
-  const Word carry = ApplyDigits(left, right, result, result->fracCount, result->intCount, AddDigitWord, AddDigit);
-  if (carry > 0) {
-    if (result->intCount == kIntCapacity) {
-      MakeInfiniteResult(result, false);
-      return;
-    }
-    result->intDigits[result->intCount++] = static_cast<int8_t>(carry);
-  }
-}
-
-// result = |larger| - |smaller|, schoolbook with borrows; |larger| >= |smaller|
-// so no borrow is left over. result must be cleared.
-void SubtractMagnitudes(const DxNumber* larger, const DxNumber* smaller, DxNumber* result) {
-  result->fracCount = std::max(larger->fracCount, smaller->fracCount);
-  result->intCount = std::max(larger->intCount, smaller->intCount);
-  ApplyDigits(larger, smaller, result, result->fracCount, result->intCount, SubtractDigitWord, SubtractDigit);
-}
-
-// result = left + right, both read with left's sign (that of the exact sum,
-// infinite or not). result must be cleared.
-void AddWithLeftSign(const DxNumber* left, const DxNumber* right, DxNumber* result) {
-  AddMagnitudes(left, right, result);
-  result->isNegative = left->isNegative;
-  AdjustBits(result);
-}
-
-// result = left - right, both read with left's sign. Equal magnitudes leave the
-// cleared zero (intCount 0), not passed through AdjustBits.
-void SubtractWithLeftSign(const DxNumber* left, const DxNumber* right, DxNumber* result) {
-  const int32_t order = CompareMagnitudes(left, right);
-  if (order == 0) return;
-  if (order < 0) {
-    SubtractMagnitudes(right, left, result);
-    result->isNegative = !left->isNegative;
-  } else {
-    SubtractMagnitudes(left, right, result);
-    result->isNegative = left->isNegative;
-  }
-  AdjustBits(result);
-}
-
-}  // namespace
-
-void DxAdd(const DxNumber* left, const DxNumber* right, DxNumber* result) {
-  if (EitherInfinite(left, right)) {
-    MakeInfiniteResult(result, (left->isInfinite ? left : right)->isNegative != 0);
-    return;
-  }
-  InitDxNumberToZero(result);
-  if (left->isNegative == right->isNegative) {
-    AddWithLeftSign(left, right, result);
-  } else {
-    SubtractWithLeftSign(left, right, result);
-  }
-}
-
-void DxSubtract(const DxNumber* left, const DxNumber* right, DxNumber* result) {
-  if (EitherInfinite(left, right)) {
-    MakeInfiniteResult(result, left->isInfinite ? left->isNegative != 0 : right->isNegative == 0);
-    return;
-  }
-  InitDxNumberToZero(result);
-  if (left->isNegative == right->isNegative) {
-    SubtractWithLeftSign(left, right, result);
-  } else {
-    AddWithLeftSign(left, right, result);
-  }
-}
-
-// --- Decimal point shift -----------------------------------------------------
-//
-// Digits are appended in this order, each at the position its count names:
-//   to the right by d: fraction digits d.. stay; fraction digits d-1 down to 0
-//     (zeros past the fraction's end) become the lowest integer digits; the old
-//     integer digits go above them;
-//   to the left by e: integer digits e.. stay; integer digits e-1 down to 0
-//     (zeros past the integer's top) become the first fraction digits; the old
-//     fraction digits follow.
-// Each new digit is computed by its position instead of being appended, and
-// only the positions in use are copied and cleared: every other position holds
-// 0 before and after, so the record comes out as a whole clear-and-append gives it.
-// Digits moved past the fraction's room are dropped (the value cut); a value
-// whose integer digits no longer fit the record makes it infinite instead.
-
-namespace {
-
-// The integer digits of the value moved left by places > 0, from its highest
-// non-zero digit.
-int32_t IntDigitsMovedLeft(const DxNumber* number, const int32_t places) {
-  int32_t top = number->intCount - 1;
-  while (top >= 0 && number->intDigits[top] == 0) --top;
-  if (top >= 0) return top + 1 + places;
-  for (int32_t k = 0; k < number->fracCount; ++k) {
-    if (number->fracDigits[k] != 0) return places - k;
-  }
-  return 0;
-}
-
-}  // namespace
-
-void MoveFloatPoint(DxNumber* number, const int32_t requested) {
-  // A shift past the whole room moves every digit out of it either way (a
-  // non-zero digit beyond the integer room, or below the fraction's); the
-  // bound keeps the count arithmetic far from overflow.
-  constexpr int32_t kLongestShift = kIntCapacity + kFracCapacity;
-  const int32_t places = std::clamp(requested, -kLongestShift, kLongestShift);
-  if (places > 0 && places + number->intCount > kIntCapacity && IntDigitsMovedLeft(number, places) > kIntCapacity) {
-    MakeInfiniteResult(number, number->isNegative != 0);
-    return;
-  }
-  if (places != 0) {
-    DxNumber old;  // only the counts and the digits in use are filled
-    old.intCount = number->intCount;
-    old.fracCount = number->fracCount;
-    std::memcpy(old.intDigits, number->intDigits, static_cast<size_t>(old.intCount));
-    std::memcpy(old.fracDigits, number->fracDigits, static_cast<size_t>(old.fracCount));
-    std::memset(number->intDigits, 0, static_cast<size_t>(old.intCount));
-    std::memset(number->fracDigits, 0, static_cast<size_t>(old.fracCount));
-    number->isInfinite = 0;
-    if (places > 0) {
-      number->intCount = std::min(places + old.intCount, kIntCapacity);
-      number->fracCount = std::max(old.fracCount - places, 0);
-      for (int32_t j = 0; j < number->intCount; ++j) {
-        number->intDigits[j] = j < places ? FracDigitAt(&old, places - 1 - j) : old.intDigits[j - places];
-      }
-      if (number->fracCount > 0) {
-        std::memcpy(number->fracDigits, old.fracDigits + places, static_cast<size_t>(number->fracCount));
-      }
-    } else {
-      const int32_t shift = -places;
-      number->intCount = std::max(old.intCount - shift, 0);
-      number->fracCount = std::min(shift + old.fracCount, kFracCapacity);
-      if (number->intCount > 0) {
-        std::memcpy(number->intDigits, old.intDigits + shift, static_cast<size_t>(number->intCount));
-      }
-      for (int32_t i = 0; i < number->fracCount; ++i) {
-        number->fracDigits[i] = i < shift ? IntDigitAt(&old, shift - 1 - i) : old.fracDigits[i - shift];
-      }
-    }
-  }
-  AdjustBits(number);
-}
-
-// --- Integer forms -----------------------------------------------------------
-
-namespace {
-
-// The digits of the record's integer form (its point moved to the end), most
-// significant first, without leading zeros; a zero keeps one digit 0, and a
-// record without any digit has none. Returns how many were written. This is
-// the record a whole copy shifted by its own fracCount would hold.
-int32_t IntegerForm(const DxNumber* number, int8_t* out) {
-  int32_t top = number->intCount - 1;
-  while (top > 0 && number->intDigits[top] == 0) --top;
-  int32_t count = 0;
-  if (top >= 0 && (number->intDigits[top] != 0 || number->fracCount == 0)) {
-    count = top + 1;
-    CopyDigits<true>(reinterpret_cast<const char*>(number->intDigits), reinterpret_cast<char*>(out), count, 0);
-  }
-  // Without integer digits, the fraction's leading zeros are not digits of
-  // the form, but its last digit always is.
-  int32_t first = 0;
-  if (count == 0) {
-    while (first < number->fracCount - 1 && number->fracDigits[first] == 0) ++first;
-  }
-  const int32_t fracDigits = number->fracCount - first;
-  std::copy_n(number->fracDigits + first, fracDigits, out + count);
-  return count + fracDigits;
-}
-
-bool IsZeroForm(const int8_t* digits, const int32_t count) { return count == 0 || (count == 1 && digits[0] == 0); }
-
-// Room for the integer form of any record and the zeros GatherLimbs reads
-// around it; the form starts at kGatherPad.
-constexpr int32_t kFormRoom = kGatherPad + kFormDigits + kGatherPad;
-
-// An operand's integer form with the zeros GatherLimbs reads before it: its
-// count digits start at room + kGatherPad.
-struct PaddedForm {
-  int8_t room[kFormRoom];
-  int32_t count;
+// A record's integer digits, most significant first, after the zeros
+// GatherLimbs reads before them.
+struct IntegerDigits {
+  int8_t room[kGatherPad + kIntCapacity];
 };
 
-int8_t* FormDigits(PaddedForm* form) { return form->room + kGatherPad; }
+// The fraction limbs GatherLimbs can read within the record: it reads the
+// whole of every limb, up to kLimbDigits x fracLimbs digits.
+constexpr int32_t kFracLimbsInPlace = kFracCapacity / kLimbDigits;
 
-void TakeIntegerForm(const DxNumber* number, PaddedForm* form) {
-  std::memset(form->room, 0, kGatherPad);
-  form->count = IntegerForm(number, FormDigits(form));
-}
-
-// GatherLimbs of the form's first `count` digits, first clearing the
-// positions after them.
-int32_t GatherForm(PaddedForm* form, const int32_t count, const int32_t zerosBelow, Limb* limbs) {
-  int8_t* const digits = FormDigits(form);
-  std::memset(digits + count, 0, kGatherPad);
-  return GatherLimbs(digits, count, zerosBelow, limbs);
+// The record's value as limbs, aligned on the point, normalised; the flags
+// copied (an infinite record's digits are read like any others). The
+// fraction's digits are read in place (every position past fracCount holds
+// 0), the integer's from a reversed copy.
+void ReadRecord(const DxNumber* number, RecordLimbs* value) {
+  const int32_t fracLimbs = (number->fracCount + kLimbDigits - 1) / kLimbDigits;
+  const int32_t zerosBelow = kLimbDigits * fracLimbs - number->fracCount;
+  if (fracLimbs <= kFracLimbsInPlace) {
+    GatherLimbs(number->fracDigits, number->fracCount, zerosBelow, value->limbs);
+  } else {
+    int8_t fraction[kFracCapacity + kGatherPad];
+    std::memcpy(fraction, number->fracDigits, sizeof number->fracDigits);
+    std::memset(fraction + kFracCapacity, 0, kGatherPad);
+    GatherLimbs(fraction, number->fracCount, zerosBelow, value->limbs);
+  }
+  IntegerDigits integer;
+  int8_t* const digits = integer.room + kGatherPad;
+  std::memset(integer.room, 0, kGatherPad);
+  CopyDigits<true>(reinterpret_cast<const char*>(number->intDigits), reinterpret_cast<char*>(digits),
+                   number->intCount, 0);
+  value->count = fracLimbs + GatherLimbs(digits, number->intCount, 0, value->limbs + fracLimbs);
+  value->fracLimbs = fracLimbs;
+  value->isNegative = number->isNegative;
+  value->isInfinite = number->isInfinite;
+  TrimTop(value);
 }
 
 // Fills the cleared record with the value x 10^-places, where the value has
@@ -478,12 +191,12 @@ int32_t GatherForm(PaddedForm* form, const int32_t count, const int32_t zerosBel
 // holds. intCount is digitCount - places, 0 when that is not positive, and
 // the fraction the value's lowest `places` digits, cut to the room. Only the
 // value's digits are written: the positions around them are already 0. When
-// the value's integer digits, from its highest non-zero one (a quotient's
-// first digit may be 0), do not fit the room, the record is made infinite.
+// the value's integer digits, from its highest non-zero one, do not fit the
+// room, the record is made infinite (a zero never is).
 void PlaceDigits(const Limb* limbs, int32_t digitCount, const int32_t places, DxNumber* result) {
   if (digitCount - places > kIntCapacity) {
     while (digitCount > 0 && DigitOfLimbs(limbs, digitCount - 1) == 0) --digitCount;
-    if (digitCount - places > kIntCapacity) {
+    if (digitCount > 0 && digitCount - places > kIntCapacity) {
       MakeInfinite(result);
       return;
     }
@@ -498,91 +211,150 @@ void PlaceDigits(const Limb* limbs, int32_t digitCount, const int32_t places, Dx
   AdjustBits(result);
 }
 
+// The record of value x 10^shift (an infinite value: infinite, no digits),
+// with its sign. A finite value below 1 has the digit 0 before the point
+// (intCount 1) when hasIntDigit says so, as the operation does, and no
+// integer digits otherwise.
+template <int32_t kRoom>
+void PlaceNumber(const LimbsIn<kRoom>* value, const int32_t shift, const bool hasIntDigit, DxNumber* result) {
+  InitDxNumberToZero(result);
+  if (value->isInfinite) {
+    MakeInfinite(result);
+  } else {
+    PlaceDigits(value->limbs, kLimbDigits * value->count, kLimbDigits * value->fracLimbs - shift, result);
+    const bool noIntValue = result->intCount == 0 || (result->intCount == 1 && result->intDigits[0] == 0);
+    if (noIntValue && !result->isInfinite) result->intCount = hasIntDigit ? 1 : 0;
+  }
+  result->isNegative = value->isNegative;
+}
+
 }  // namespace
 
-// --- Multiplication ----------------------------------------------------------
-//
-// Long multiplication on the operands' integer forms, gathered into limbs,
-// then the point moved back by both operands' fraction lengths. The record
-// holds the exact product with the shape the sum of shifted partial products
-// gives it: the significant digits of a non-zero product; for a zero product,
-// intCount 1 when some partial product had an integer digit (right form
-// length - 1 + left form length >= 1), else 0.
+// --- Arithmetic -----------------------------------------------------------------
+
+// An infinite record lies beyond every finite one of its sign; two infinite
+// records of one sign are equal.
+int32_t DxCompare(const DxNumber* left, const DxNumber* right) {
+  if (left->isNegative != right->isNegative) return left->isNegative ? -1 : 1;
+  int32_t magnitude = left->isInfinite - right->isInfinite;
+  if (!EitherInfinite(left, right)) {
+    RecordLimbs l;
+    RecordLimbs r;
+    ReadRecord(left, &l);
+    ReadRecord(right, &r);
+    magnitude = CompareLimbMagnitudes(&l, &r);
+  }
+  return left->isNegative ? -magnitude : magnitude;
+}
+
+namespace {
+
+// A sum or difference of records (kSubtract: a difference). Its value has
+// the digit 0 before the point when either operand has integer digits; the
+// difference of equal magnitudes (a zero sum of operands of differing signs,
+// a zero difference of operands of one sign) is the cleared zero, intCount 0.
+template <bool kSubtract>
+void CombineRecords(const DxNumber* left, const DxNumber* right, DxNumber* result) {
+  RecordLimbs l;
+  RecordLimbs r;
+  RecordLimbs value;
+  ReadRecord(left, &l);
+  ReadRecord(right, &r);
+  if (kSubtract) {
+    SubtractLimbNumbers(&l, &r, &value);
+  } else {
+    AddLimbNumbers(&l, &r, &value);
+  }
+  const bool cancelled = value.count == 0 && (left->isNegative != right->isNegative) != kSubtract;
+  PlaceNumber(&value, 0, !cancelled && (left->intCount > 0 || right->intCount > 0), result);
+}
+
+}  // namespace
+
+void DxAdd(const DxNumber* left, const DxNumber* right, DxNumber* result) {
+  if (EitherInfinite(left, right)) {
+    MakeInfiniteResult(result, (left->isInfinite ? left : right)->isNegative != 0);
+    return;
+  }
+  CombineRecords<false>(left, right, result);
+}
+
+void DxSubtract(const DxNumber* left, const DxNumber* right, DxNumber* result) {
+  if (EitherInfinite(left, right)) {
+    MakeInfiniteResult(result, left->isInfinite ? left->isNegative != 0 : right->isNegative == 0);
+    return;
+  }
+  CombineRecords<true>(left, right, result);
+}
+
+// A shift of the digits as a value: a value without integer digits keeps the
+// digit 0 when intCount + places, where the old integer digits end up, is at
+// least 1.
+void MoveFloatPoint(DxNumber* number, const int32_t requested) {
+  // A shift past the whole room moves every digit out of it either way (a
+  // non-zero digit beyond the integer room, or below the fraction's); the
+  // bound keeps the count arithmetic far from overflow.
+  constexpr int32_t kLongestShift = kIntCapacity + kFracCapacity;
+  const int32_t places = std::clamp(requested, -kLongestShift, kLongestShift);
+  RecordLimbs value;
+  ReadRecord(number, &value);
+  value.isInfinite = 0;
+  const bool keepsInfinite = places == 0 && number->isInfinite;
+  PlaceNumber(&value, places, number->intCount + places >= 1, number);
+  if (keepsInfinite) MakeInfinite(number);
+}
+
+namespace {
+
+// The integer digits from the highest non-zero one; a zero with integer
+// digits has one, a record without any has none.
+int32_t SignificantIntDigits(const DxNumber* number) {
+  int32_t count = number->intCount;
+  while (count > 1 && number->intDigits[count - 1] == 0) --count;
+  return count;
+}
+
+// The shape of a zero product (ravur.h): the one long multiplication gives,
+// its partial products summed, the right operand's digits shifted by the
+// left one's reaching the units (b - 1 + a >= 1).
+bool ZeroProductHasIntDigit(const DxNumber* left, const DxNumber* right) {
+  const int32_t a = SignificantIntDigits(left);
+  const int32_t b = SignificantIntDigits(right);
+  return left->fracCount == 0 && right->fracCount == 0 && b > 0 && b - 1 + a >= 1;
+}
+
+}  // namespace
 
 void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   if (EitherInfinite(left, right)) {
     MakeInfiniteResult(result, left->isNegative != right->isNegative);
     return;
   }
-  PaddedForm a;
-  PaddedForm b;
-  TakeIntegerForm(left, &a);
-  TakeIntegerForm(right, &b);
-  InitDxNumberToZero(result);
-  if (IsZeroForm(FormDigits(&a), a.count) || IsZeroForm(FormDigits(&b), b.count)) {
-    result->intCount = b.count > 0 && b.count - 1 + a.count >= 1 ? 1 : 0;
-    MoveFloatPoint(result, -(left->fracCount + right->fracCount));
-  } else {
-    Limb aLimbs[kFormLimbs];
-    Limb bLimbs[kFormLimbs];
-    Limb product[kProductLimbs];
-    const int32_t aLimbCount = GatherForm(&a, a.count, 0, aLimbs);
-    const int32_t bLimbCount = GatherForm(&b, b.count, 0, bLimbs);
-    MultiplyLimbs(aLimbs, aLimbCount, bLimbs, bLimbCount, product);
-    // A product of a.count and b.count digits has a.count + b.count of them, or one fewer.
-    const int32_t top = a.count + b.count - 1;
-    const int32_t digitCount = DigitOfLimbs(product, top) == 0 ? top : top + 1;
-    PlaceDigits(product, digitCount, left->fracCount + right->fracCount, result);
-  }
-  result->isNegative = left->isNegative != right->isNegative;
+  RecordLimbs l;
+  RecordLimbs r;
+  RecordLimbs product;
+  ReadRecord(left, &l);
+  ReadRecord(right, &r);
+  MultiplyLimbNumbers(&l, &r, &product);
+  PlaceNumber(&product, 0, product.count == 0 && ZeroProductHasIntDigit(left, right), result);
 }
 
-// --- Division ----------------------------------------------------------------
-//
-// Long division on the operands' integer forms A and B (aCount and bCount
-// digits), aligned to the same number of digits n (the shorter one gets zeros
-// below), so that every quotient digit is 0 to 9: the digits d0 d1 ... d126
-// are those of floor(A' x 10^126 / B'), where A' and B' are the aligned forms,
-// and the ones after the last non-zero remainder are zeros. Gathered as
-// 0.d0d1d2..., they are shifted by 1 and by the point correction, and the
-// shifts' normalisation trims the trailing zeros. The digits are computed on
-// limbs and placed where the two shifts put them.
-//
-// B's zeros below divide out of the floor: the same digits are
-// floor(A x 10^e / B) with e = kQuotientDigits - 1 + bCount - aCount, and for
-// e < 0 (a dividend of many more digits than the divisor) floor(A / 10^-e / B):
-// A's leading 126 + bCount digits over B. Either way the dividend has exactly
-// kQuotientDigits - 1 + bCount digits, and the quotient is below 10^127
-// because A' / B' < 10.
-
+// A quotient without integer digits keeps the digit 0 when its first
+// generated digit lies at the units or above (the dividend's top digit at a
+// weight at least the divisor's).
 void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   if (EitherInfinite(left, right)) {
     MakeInfiniteResult(result, left->isNegative != right->isNegative);
     return;
   }
-  InitDxNumberToZero(result);
-  if (IsZero(left)) return;
-  if (IsZero(right)) {
-    result->isNegative = left->isNegative;
-    MakeInfinite(result);
-    return;
-  }
-  PaddedForm a;
-  PaddedForm b;
-  TakeIntegerForm(left, &a);
-  TakeIntegerForm(right, &b);
-  const int32_t dividendDigits = kQuotientDigits - 1 + b.count;
-  Limb dividend[kDividendLimbs];
-  Limb divisor[kFormLimbs];
-  const int32_t dividendCount = GatherForm(&a, std::min(a.count, dividendDigits),
-                                           std::max(dividendDigits - a.count, 0), dividend);
-  const int32_t divisorCount = GatherForm(&b, b.count, 0, divisor);
-  Limb quotient[kFormLimbs];
-  DivideLimbs(dividend, dividendCount, divisor, divisorCount, quotient);
-  // 0.d0d1...d126 shifted by 1 and by the point correction.
-  const int32_t pointCorrection = right->fracCount - left->fracCount + a.count - b.count;
-  PlaceDigits(quotient, kQuotientDigits, kQuotientDigits - 1 - pointCorrection, result);
-  if (left->isNegative != right->isNegative) result->isNegative = 1;
+  RecordLimbs l;
+  RecordLimbs r;
+  RecordLimbs quotient;
+  ReadRecord(left, &l);
+  ReadRecord(right, &r);
+  DivideLimbNumbers(&l, &r, &quotient);
+  const bool units = l.count != 0 && r.count != 0 && TopDigitExponent(&l) >= TopDigitExponent(&r);
+  PlaceNumber(&quotient, 0, units, result);
 }
 
 }  // namespace ravur

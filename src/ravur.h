@@ -134,9 +134,12 @@ constexpr int32_t kResultRoom = kLongestText + 9;
 size_t WriteResult(char* buffer, const Numeral* left, const Numeral* right, Operation operation);
 
 // --- Arithmetic --------------------------------------------------------------
-// Operands are read only. They may be any normalised records that keep the
-// rules of DxNumber above, whatever produced them: every record the library
-// produces keeps them, so results can be fed back in, chained to any depth.
+// Operands are read only. They may be any records whose digits are 0 to 9
+// with zeros at and beyond the counts, normalised or not, whatever produced
+// them: an operand is read as its value (leading integer zeros and trailing
+// fraction zeros change nothing but the shapes said below). Every record the
+// library produces keeps the rules of DxNumber, so results can be fed back
+// in, chained to any depth.
 // No operation reads or writes outside its operands, its result and its own
 // working storage, and every result keeps the rules too. A result is:
 // - exact when its integer digits fit kIntCapacity and its fraction digits
@@ -158,8 +161,9 @@ size_t WriteResult(char* buffer, const Numeral* left, const Numeral* right, Oper
 int32_t DxCompare(const DxNumber* left, const DxNumber* right);
 // Sum and difference, exact unless infinite (a carry past kIntCapacity
 // integer digits): they never have more fraction digits than an operand.
-// A zero sum is negative only when both terms are (-0 + -0). With an
-// infinite operand the sum is infinite with that operand's sign (the left
+// A zero sum is negative only when both terms are (-0 + -0). A sum or
+// difference below 1 has the digit 0 before the point (intCount 1) when either
+// operand has integer digits, none otherwise. With an infinite operand the sum is infinite with that operand's sign (the left
 // one's when both are).
 void DxAdd(const DxNumber* left, const DxNumber* right, DxNumber* result);
 // Equal operands give the cleared zero (intCount 0), not passed through
@@ -176,7 +180,11 @@ void DxSubtract(const DxNumber* left, const DxNumber* right, DxNumber* result);
 void MoveFloatPoint(DxNumber* number, int32_t places);
 // Product, exact, cut or infinite as above. The sign comes from the flags
 // alone, for every product: 0 x -5 is -0, and so is a negative product cut to
-// zero; infinite x 0 is infinite.
+// zero; infinite x 0 is infinite. A non-zero product below 1 has no integer
+// digits; a zero product has the digit 0 (intCount 1) only when neither
+// operand has fraction digits, the right one has integer digits, and the two
+// have at least two between them, each counted from its highest non-zero one
+// (a zero with integer digits has one).
 void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result);
 // Long division to kQuotientDigits digits counted from the first generated
 // one (of weight 10^(ta - tb), where 10^ta and 10^tb are the weights of the
@@ -185,7 +193,8 @@ void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result);
 // than kIntCapacity. A zero dividend gives 0 (0 / 0 too); a zero divisor gives
 // an infinite result with the dividend's sign. Otherwise the sign is negative
 // when exactly one operand is, infinite operands and quotients cut to zero
-// included.
+// included. A quotient below 1 has the digit 0 before the point (intCount 1)
+// when its first generated digit is of weight 10^0 or more, none otherwise.
 void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result);
 
 }  // namespace ravur

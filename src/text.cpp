@@ -122,6 +122,35 @@ NumeralStatus ParseLimbFront(const char* text, const size_t available, size_t* l
   return BuildLimbNumber(text, *length, runs, number);
 }
 
+namespace {
+
+// A text of at most kMaxNumeralLength bytes, copied with the terminator the
+// limb parser stops at and the room it reads on either side (held as zeros,
+// so that no byte it reads is undefined).
+struct PaddedText {
+  char bytes[kNumeralPad + kMaxNumeralLength + 1 + kNumeralPad];
+};
+
+const char* CopyPadded(const char* text, const size_t length, PaddedText* padded) {
+  char* const copy = padded->bytes + kNumeralPad;
+  std::memset(padded->bytes, 0, kNumeralPad);
+  if (length > 0) std::memcpy(copy, text, length);  // an empty text may have no address
+  std::memset(copy + length, 0, 1 + kNumeralPad);
+  return copy;
+}
+
+}  // namespace
+
+NumeralStatus ParseLimbText(const char* text, const size_t length, LimbNumber* number) {
+  // Longer than any numeral: judged where it lies, and zero, unread.
+  if (length > static_cast<size_t>(kMaxNumeralLength)) {
+    MakeZero(number);
+    return CheckNumeral(text, length);
+  }
+  PaddedText padded;
+  return ParseLimbNumber(CopyPadded(text, length, &padded), length, number);
+}
+
 // --- Text out ------------------------------------------------------------------------
 
 namespace {

@@ -18,6 +18,9 @@ namespace ravur::detail {
 // before it and after the byte that ends it must be readable (of any value).
 constexpr int32_t kNumeralPad = 8;
 NumeralStatus ParseLimbNumber(const char* text, size_t length, LimbNumber* number);
+// ParseLimbNumber for a text with no room around it (nor a byte that ends
+// it), returning CheckNumeral's verdict on a text of any length.
+NumeralStatus ParseLimbText(const char* text, size_t length, LimbNumber* number);
 // Parses the front of the `available` bytes at text that the numeral grammar
 // reads (a sign, digits, a point, digits; none of the bytes past them), with
 // its length in *length, as ParseLimbNumber parses a text of that length,

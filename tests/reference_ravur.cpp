@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace reference {
 
@@ -66,14 +67,26 @@ void Overflowed(DxNumber* number) {
 
 void InitDxNumberToZero(DxNumber* number) { std::memset(number, 0, sizeof *number); }
 
+// Each count lowered past the zeros at its end: the integer digits to one
+// past the highest non-zero one (keeping one digit 0), the fraction digits to
+// the last non-zero one.
 void AdjustBits(DxNumber* number) {
-  while (number->intCount > 1 && number->intDigits[number->intCount - 1] == 0) --number->intCount;
-  while (number->fracCount > 0 && number->fracDigits[number->fracCount - 1] == 0) --number->fracCount;
+  const auto nonZero = [](const int8_t digit) { return digit != 0; };
+  if (number->intCount > 1) {
+    const std::reverse_iterator<int8_t*> top(number->intDigits + number->intCount);
+    const auto found = std::find_if(top, std::reverse_iterator<int8_t*>(number->intDigits + 1), nonZero);
+    number->intCount = static_cast<int32_t>(found.base() - number->intDigits);
+  }
+  const std::reverse_iterator<int8_t*> last(number->fracDigits + number->fracCount);
+  const auto found = std::find_if(last, std::reverse_iterator<int8_t*>(number->fracDigits), nonZero);
+  number->fracCount = static_cast<int32_t>(found.base() - number->fracDigits);
 }
 
+// Every digit below the counts is 0.
 int32_t IsZero(const DxNumber* number) {
-  if (number->fracCount != 0) return 0;
-  return number->intCount == 0 || (number->intCount == 1 && number->intDigits[0] == 0);
+  const auto zero = [](const int8_t digit) { return digit == 0; };
+  return std::all_of(number->intDigits, number->intDigits + number->intCount, zero) &&
+         std::all_of(number->fracDigits, number->fracDigits + number->fracCount, zero);
 }
 
 void MakeInfinite(DxNumber* number) { number->isInfinite = 1; }
@@ -82,22 +95,23 @@ void MakeInfinite(DxNumber* number) { number->isInfinite = 1; }
 
 namespace {
 
-// A record without integer digits reads as the single integer digit 0.
-int32_t EffectiveIntCount(const DxNumber* number) { return number->intCount == 0 ? 1 : number->intCount; }
+// The digit of weight 10^w: an integer digit for w >= 0, a fraction digit
+// for w < 0, 0 outside the counts.
+int8_t DigitOfWeight(const DxNumber* number, const int32_t w) {
+  return w >= 0 ? IntDigitAt(number, w) : FracDigitAt(number, -w - 1);
+}
 
-// 1, -1 or 0 as |left| is greater than, smaller than or equal to |right|.
+// 1, -1 or 0 as |left| is greater than, smaller than or equal to |right|:
+// the digits of each weight, from the highest either record has down to the
+// lowest, whatever zeros the counts take in.
 int32_t CompareMagnitudes(const DxNumber* left, const DxNumber* right) {
-  const int32_t leftInt = EffectiveIntCount(left);
-  const int32_t rightInt = EffectiveIntCount(right);
-  if (leftInt != rightInt) return leftInt > rightInt ? 1 : -1;
-  for (int32_t k = leftInt - 1; k >= 0; --k) {
-    if (left->intDigits[k] != right->intDigits[k]) return left->intDigits[k] > right->intDigits[k] ? 1 : -1;
+  const int32_t high = MaxCount(left->intCount, right->intCount) - 1;
+  const int32_t low = -MaxCount(left->fracCount, right->fracCount);
+  for (int32_t w = high; w >= low; --w) {
+    const int8_t l = DigitOfWeight(left, w);
+    const int8_t r = DigitOfWeight(right, w);
+    if (l != r) return l > r ? 1 : -1;
   }
-  const int32_t common = left->fracCount < right->fracCount ? left->fracCount : right->fracCount;
-  for (int32_t k = 0; k < common; ++k) {
-    if (left->fracDigits[k] != right->fracDigits[k]) return left->fracDigits[k] > right->fracDigits[k] ? 1 : -1;
-  }
-  if (left->fracCount != right->fracCount) return left->fracCount > right->fracCount ? 1 : -1;
   return 0;
 }
 

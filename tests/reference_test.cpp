@@ -92,14 +92,6 @@ reference::DxNumber AsReference(const ravur::DxNumber& number) {
                                        << int{want.isInfinite} << int{want.isNegative};
 }
 
-// A zero the zero test does not recognise (leading zeros kept) sends the plain
-// division's alignment round for ever; such records are outside its contract.
-bool HiddenZero(const ravur::DxNumber& number) {
-  for (int32_t k = 0; k < number.intCount; ++k) if (number.intDigits[k] != 0) return false;
-  for (int32_t k = 0; k < number.fracCount; ++k) if (number.fracDigits[k] != 0) return false;
-  return !IsZero(&number);
-}
-
 // One operation on the same operands through both implementations; the result
 // record starts out filled with junk, so that a position left unwritten shows.
 // Also counts the results that came out infinite from finite operands.
@@ -120,29 +112,28 @@ bool SameResult(Fast fast, Reference reference, const ravur::DxNumber& left, con
 // wide: records up to the whole room (the reference's multiplication and
 // division only hold up to an accepted numeral's). Returns the overflows.
 template <typename Fast, typename Reference>
-int CompareOperation(Fast fast, Reference reference, const bool normalisedOnly, const uint32_t seed,
+int CompareOperation(Fast fast, Reference reference, const uint32_t seed,
                      const bool wide = false) {
   std::mt19937 rng(seed);
   int overflows = 0;
   for (int i = 0; i < kRecords; ++i) {
-    const ravur::DxNumber left = RandomRecord(&rng, normalisedOnly || i % 2 == 0, wide);
-    const ravur::DxNumber right = RandomRecord(&rng, normalisedOnly || i % 3 == 0, wide);
-    if (normalisedOnly && (HiddenZero(left) || HiddenZero(right))) continue;
+    const ravur::DxNumber left = RandomRecord(&rng, i % 2 == 0, wide);
+    const ravur::DxNumber right = RandomRecord(&rng, i % 3 == 0, wide);
     EXPECT_TRUE(SameResult(fast, reference, left, right, &overflows)) << "case " << i;
     if (::testing::Test::HasFailure()) break;
   }
   return overflows;
 }
 
-TEST(AgainstReference, Add) { CompareOperation(DxAdd, reference::DxAdd, false, 1); }
-TEST(AgainstReference, Subtract) { CompareOperation(DxSubtract, reference::DxSubtract, false, 2); }
+TEST(AgainstReference, Add) { CompareOperation(DxAdd, reference::DxAdd, 1); }
+TEST(AgainstReference, Subtract) { CompareOperation(DxSubtract, reference::DxSubtract, 2); }
 // Up to the room: a carry out of its highest digit makes the sum infinite.
-TEST(AgainstReference, AddWide) { EXPECT_GE(CompareOperation(DxAdd, reference::DxAdd, false, 8, true), 20); }
+TEST(AgainstReference, AddWide) { EXPECT_GE(CompareOperation(DxAdd, reference::DxAdd, 8, true), 20); }
 TEST(AgainstReference, SubtractWide) {
-  EXPECT_GE(CompareOperation(DxSubtract, reference::DxSubtract, false, 9, true), 20);
+  EXPECT_GE(CompareOperation(DxSubtract, reference::DxSubtract, 9, true), 20);
 }
-TEST(AgainstReference, Multiply) { CompareOperation(DxMultiply, reference::DxMultiply, false, 3); }
-TEST(AgainstReference, Divide) { CompareOperation(DxDivide, reference::DxDivide, true, 4); }
+TEST(AgainstReference, Multiply) { CompareOperation(DxMultiply, reference::DxMultiply, 3); }
+TEST(AgainstReference, Divide) { CompareOperation(DxDivide, reference::DxDivide, 4); }
 
 // Operands built so that the long division on limbs takes each of its rarely
 // taken steps (Knuth's Algorithm D), and the widest operands with the longest
