@@ -185,47 +185,49 @@ void ReadRecord(const DxNumber* number, RecordLimbs* value) {
   TrimTop(value);
 }
 
-// Fills the cleared record with the value x 10^-places, where the value has
-// its top digit at weight 10^(digitCount - 1), inside the limbs: the record
-// that a record of the value's digitCount integer digits, shifted by -places,
-// holds. intCount is digitCount - places, 0 when that is not positive, and
-// the fraction the value's lowest `places` digits, cut to the room. Only the
-// value's digits are written: the positions around them are already 0. When
-// the value's integer digits, from its highest non-zero one, do not fit the
-// room, the record is made infinite (a zero never is).
-void PlaceDigits(const Limb* limbs, int32_t digitCount, const int32_t places, DxNumber* result) {
-  if (digitCount - places > kIntCapacity) {
-    while (digitCount > 0 && DigitOfLimbs(limbs, digitCount - 1) == 0) --digitCount;
-    if (digitCount > 0 && digitCount - places > kIntCapacity) {
-      MakeInfinite(result);
-      return;
-    }
-  }
-  result->intCount = std::clamp(digitCount - places, 0, kIntCapacity);
-  const int32_t zerosBelow = std::clamp(-places, 0, result->intCount);  // a negative shift's new units
-  SpreadLimbs(limbs, std::max(places, 0), result->intCount - zerosBelow, result->intDigits + zerosBelow, 1);
-  result->fracCount = std::clamp(places, 0, kFracCapacity);
-  const int32_t lowest = places - result->fracCount;        // weight of the last fraction position
-  const int32_t highest = std::min(places, digitCount) - 1;  // of the first the value reaches
-  SpreadLimbs(limbs, lowest, std::max(highest - lowest + 1, 0), result->fracDigits + result->fracCount - 1, -1);
-  AdjustBits(result);
-}
-
 // The record of value x 10^shift (an infinite value: infinite, no digits),
-// with its sign. A finite value below 1 has the digit 0 before the point
-// (intCount 1) when hasIntDigit says so, as the operation does, and no
-// integer digits otherwise.
+// with its sign: exact, cut after kFracCapacity fraction digits, or infinite
+// when its integer digits do not fit kIntCapacity. A finite value below 1
+// has the digit 0 before the point (intCount 1) when hasIntDigit says so, as
+// the operation does, and no integer digits otherwise.
+//
+// The value's digits are written straight to their places, position p of
+// the limbs (weight 10^(p - places)) to the integer digit p - places or the
+// fraction digit places - 1 - p, from the lowest non-zero limb's to the top
+// digit's: every other position of the cleared record is 0 already, and only
+// the zeros at the end of that limb are left to trim.
 template <int32_t kRoom>
 void PlaceNumber(const LimbsIn<kRoom>* value, const int32_t shift, const bool hasIntDigit, DxNumber* result) {
   InitDxNumberToZero(result);
+  result->isNegative = value->isNegative;
   if (value->isInfinite) {
     MakeInfinite(result);
-  } else {
-    PlaceDigits(value->limbs, kLimbDigits * value->count, kLimbDigits * value->fracLimbs - shift, result);
-    const bool noIntValue = result->intCount == 0 || (result->intCount == 1 && result->intDigits[0] == 0);
-    if (noIntValue && !result->isInfinite) result->intCount = hasIntDigit ? 1 : 0;
+    return;
   }
-  result->isNegative = value->isNegative;
+  const Limb* const limbs = value->limbs;
+  int32_t lowLimb = 0;
+  while (lowLimb < value->count && limbs[lowLimb] == 0) ++lowLimb;
+  if (lowLimb == value->count) {
+    result->intCount = hasIntDigit ? 1 : 0;
+    return;
+  }
+  const int32_t places = kLimbDigits * value->fracLimbs - shift;
+  const int32_t top = kLimbDigits * (value->count - 1) + DigitCount(limbs[value->count - 1]);
+  if (top - places > kIntCapacity) {
+    MakeInfinite(result);
+    return;
+  }
+  result->intCount = std::max(top - places, 0);
+  const int32_t newUnits = std::clamp(-places, 0, result->intCount);  // zeros a shift brings below the value
+  SpreadLimbs(limbs, std::max(places, 0), result->intCount - newUnits, result->intDigits + newUnits, 1);
+  const int32_t lowest = std::max(places - kFracCapacity, kLimbDigits * lowLimb);
+  const int32_t highest = std::min(places, top) - 1;
+  if (highest >= lowest) {
+    result->fracCount = places - lowest;
+    SpreadLimbs(limbs, lowest, highest - lowest + 1, result->fracDigits + result->fracCount - 1, -1);
+    AdjustBits(result);
+  }
+  if (result->intCount == 0 && hasIntDigit) result->intCount = 1;
 }
 
 }  // namespace
@@ -249,24 +251,32 @@ int32_t DxCompare(const DxNumber* left, const DxNumber* right) {
 
 namespace {
 
-// A sum or difference of records (kSubtract: a difference). Its value has
-// the digit 0 before the point when either operand has integer digits; the
-// difference of equal magnitudes (a zero sum of operands of differing signs,
-// a zero difference of operands of one sign) is the cleared zero, intCount 0.
-template <bool kSubtract>
-void CombineRecords(const DxNumber* left, const DxNumber* right, DxNumber* result) {
+// Reads both operands into limbs, applies the limb operation and places its
+// value; hasIntDigit(l, r, value) gives the shape of a value below 1.
+template <typename LimbOperation, typename Shape>
+void ApplyToValues(const DxNumber* left, const DxNumber* right, DxNumber* result, const LimbOperation operation,
+                   const Shape hasIntDigit) {
   RecordLimbs l;
   RecordLimbs r;
   RecordLimbs value;
   ReadRecord(left, &l);
   ReadRecord(right, &r);
-  if (kSubtract) {
-    SubtractLimbNumbers(&l, &r, &value);
-  } else {
-    AddLimbNumbers(&l, &r, &value);
-  }
-  const bool cancelled = value.count == 0 && (left->isNegative != right->isNegative) != kSubtract;
-  PlaceNumber(&value, 0, !cancelled && (left->intCount > 0 || right->intCount > 0), result);
+  operation(&l, &r, &value);
+  PlaceNumber(&value, 0, hasIntDigit(l, r, value), result);
+}
+
+// A sum or difference has the digit 0 before the point when either operand
+// has integer digits, but the difference of equal magnitudes (a zero sum of
+// operands of differing signs, a zero difference of operands of one sign) is
+// the cleared zero, intCount 0.
+template <bool kSubtract>
+void CombineRecords(const DxNumber* left, const DxNumber* right, DxNumber* result) {
+  const auto shape = [left, right](const RecordLimbs&, const RecordLimbs&, const RecordLimbs& value) {
+    const bool cancelled = value.count == 0 && (left->isNegative != right->isNegative) != kSubtract;
+    return !cancelled && (left->intCount > 0 || right->intCount > 0);
+  };
+  ApplyToValues(left, right, result, kSubtract ? SubtractLimbNumbers<kRecordLimbs> : AddLimbNumbers<kRecordLimbs>,
+                shape);
 }
 
 }  // namespace
@@ -330,13 +340,10 @@ void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
     MakeInfiniteResult(result, left->isNegative != right->isNegative);
     return;
   }
-  RecordLimbs l;
-  RecordLimbs r;
-  RecordLimbs product;
-  ReadRecord(left, &l);
-  ReadRecord(right, &r);
-  MultiplyLimbNumbers(&l, &r, &product);
-  PlaceNumber(&product, 0, product.count == 0 && ZeroProductHasIntDigit(left, right), result);
+  const auto shape = [left, right](const RecordLimbs&, const RecordLimbs&, const RecordLimbs& product) {
+    return product.count == 0 && ZeroProductHasIntDigit(left, right);
+  };
+  ApplyToValues(left, right, result, MultiplyLimbNumbers<kRecordLimbs>, shape);
 }
 
 // A quotient without integer digits keeps the digit 0 when its first
@@ -347,14 +354,10 @@ void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
     MakeInfiniteResult(result, left->isNegative != right->isNegative);
     return;
   }
-  RecordLimbs l;
-  RecordLimbs r;
-  RecordLimbs quotient;
-  ReadRecord(left, &l);
-  ReadRecord(right, &r);
-  DivideLimbNumbers(&l, &r, &quotient);
-  const bool units = l.count != 0 && r.count != 0 && TopDigitExponent(&l) >= TopDigitExponent(&r);
-  PlaceNumber(&quotient, 0, units, result);
+  const auto shape = [](const RecordLimbs& l, const RecordLimbs& r, const RecordLimbs&) {
+    return l.count != 0 && r.count != 0 && TopDigitExponent(&l) >= TopDigitExponent(&r);
+  };
+  ApplyToValues(left, right, result, DivideLimbNumbers<kRecordLimbs>, shape);
 }
 
 }  // namespace ravur
