@@ -247,25 +247,16 @@ char* WriteTrailingNine(const uint32_t nine, char* out) {
   return out + kNineDigits - zeros;
 }
 
-// A limb's nines, the top one first.
-struct LimbNines {
-  uint32_t nines[kNinesPerLimb];
-};
-LimbNines NinesOf(Limb limb) {
-  LimbNines split{};
-  for (int32_t h = kNinesPerLimb - 1; h > 0; --h) {
-    const Limb above = limb / kNineBase;
-    split.nines[h] = static_cast<uint32_t>(limb - above * kNineBase);
-    limb = above;
-  }
-  split.nines[0] = static_cast<uint32_t>(limb);
-  return split;
-}
+// A limb is one nine or two (words.h): its top nine, 0 for a limb of one,
+// and the nine below it.
+static_assert(kNinesPerLimb <= 2, "a limb is one nine or two");
+uint32_t HighNine(const Limb limb) { return kNinesPerLimb == 1 ? 0 : static_cast<uint32_t>(limb / kNineBase); }
+uint32_t LowNine(const Limb limb, const uint32_t high) { return static_cast<uint32_t>(limb - Limb{high} * kNineBase); }
 
 char* WriteLimb(const Limb limb, char* out) {
-  const LimbNines split = NinesOf(limb);
-  for (const uint32_t nine : split.nines) out = WriteNine(nine, out);
-  return out;
+  const uint32_t high = HighNine(limb);
+  if (kNinesPerLimb > 1) out = WriteNine(high, out);
+  return WriteNine(LowNine(limb, high), out);
 }
 
 // Writes limbs[from], limbs[from - 1], ... limbs[to], kLimbDigits digits each.
@@ -286,25 +277,23 @@ char* WriteFewLimbs(const Limb* limbs, const int32_t from, const int32_t to, cha
   return out;
 }
 
-// Writes a non-zero limb without its leading zeros: its zero nines skipped,
-// the first other one without its leading zeros.
+// Writes a non-zero limb without its leading zeros: a limb below a nine's
+// base as that nine, any other as its top nine without its leading zeros and
+// the nine below it.
 char* WriteLeadingLimb(const Limb limb, char* out) {
-  const LimbNines split = NinesOf(limb);
-  int32_t h = 0;
-  while (split.nines[h] == 0) ++h;
-  out = WriteLeadingNine(split.nines[h], out);
-  while (++h < kNinesPerLimb) out = WriteNine(split.nines[h], out);
-  return out;
+  if (kNinesPerLimb == 1 || limb < kNineBase) return WriteLeadingNine(static_cast<uint32_t>(limb), out);
+  const uint32_t high = HighNine(limb);
+  return WriteNine(LowNine(limb, high), WriteLeadingNine(high, out));
 }
 
 // Writes the digits of a non-zero limb and ends the text after the last one
-// that is not '0': the nines up to its last non-zero one, which ends it.
+// that is not '0': a limb whose low nine is 0 ends with its top nine.
 char* WriteTrailingLimb(const Limb limb, char* out) {
-  const LimbNines split = NinesOf(limb);
-  int32_t last = kNinesPerLimb - 1;
-  while (split.nines[last] == 0) --last;
-  for (int32_t h = 0; h < last; ++h) out = WriteNine(split.nines[h], out);
-  return WriteTrailingNine(split.nines[last], out);
+  const uint32_t high = HighNine(limb);
+  const uint32_t low = LowNine(limb, high);
+  if (low == 0) return WriteTrailingNine(high, out);
+  if (kNinesPerLimb > 1) out = WriteNine(high, out);
+  return WriteTrailingNine(low, out);
 }
 
 }  // namespace
