@@ -12,7 +12,9 @@ namespace ravur::detail {
 // Routes, by the divisor's length:
 //   n = 1   DivideByLimb: short division (TAOCP vol. 2, 4.3.1, exercise 16),
 //           each step one DivideLimbSum of remainder x B + u[j] by v.
-//   n >= 2  DivideLong: Knuth's Algorithm D (TAOCP vol. 2, 4.3.1) in the
+//   n = 2   DivideByTwoLimbs: Algorithm D below, the remainder held as two
+//           limbs and each step's estimate corrected on it directly.
+//   n >= 3  DivideLong: Knuth's Algorithm D (TAOCP vol. 2, 4.3.1) in the
 //           radix B: D1 scales v and u by d = floor(B / (v[n-1] + 1)); each
 //           step estimates its quotient limb from the window's top two limbs
 //           over v's top limb (D3), subtracts that multiple of v (D4) and
@@ -40,12 +42,20 @@ namespace ravur::detail {
 //  (5) D6: after (3) the subtraction goes below zero by less than v, and
 //      adding v back once brings it into [0, v); the carry out of the top
 //      cancels the deficit.
+//  (6) n = 2 (DivideByTwoLimbs): the estimate from r1 x B + r0 over v1 alone,
+//      without (3)'s test, is q, q + 1 or q + 2 (Theorem B). Its rest' is
+//      below 2B, so rest' x B + u[j] < 2B^2, and q' x v0 < B^2; the window
+//      is raised by v = v1 x B + v0 < B^2 at most twice until it reaches
+//      q' x v0: every value stays below 4B^2, within a LimbSum, and the
+//      remainder, below v <= B x 2^kLimbBits, is split into r1, r0 by
+//      SplitLimbSum.
 
 namespace {
 
 constexpr LimbSum kBias = LimbSum{kLimbBase} * kLimbBase;
 static_assert(kBias >= LimbSum{kLimbBase - 1} * (kLimbBase - 1) + kLimbBase && kBias + kLimbBase <= kLargestSplit,
               "(4): a biased limb of D4 is positive and split by SplitLimbSum");
+static_assert(kBias <= ~LimbSum{0} / 4 && kBias <= kLargestSplit, "(6): the two-limb window below 4B^2, split");
 
 // True when digits[0..n) are all zero.
 bool IsZeroRun(const Limb* limbs, const int32_t n) {
@@ -101,6 +111,33 @@ void AddBack(Limb* window, const Limb* v, const int32_t n) {
   }
 }
 
+// Algorithm D for n = 2 (bound 6), the remainder held as two limbs r1, r0
+// and each step's D3 and D4 fused: the estimate q' of (r1 x B + r0) / v1
+// leaves rest' = r1 x B + r0 - q' x v1, and the window less q' x v is
+// rest' x B + u[j] - q' x v0.
+void DivideByTwoLimbs(const Limb* u, const int32_t uCount, const int32_t low, const Limb* v, Limb* quotient) {
+  const LimbSum divisor = LimbSum{v[1]} * kLimbBase + v[0];
+  Limb r1 = u[uCount];
+  Limb r0 = u[uCount - 1];
+  for (int32_t j = uCount - 2; j >= 0; --j) {
+    Limb estimate = kLimbBase - 1;
+    Limb rest = r0 + v[1];  // when r1 is v1: the rest of the estimate B - 1
+    if (r1 < v[1]) estimate = DivideLimbSum(LimbSum{r1} * kLimbBase + r0, v[1], &rest);
+    LimbSum window = LimbSum{rest} * kLimbBase + u[j];
+    const LimbSum subtrahend = LimbSum{estimate} * v[0];
+    while (window < subtrahend) {
+      --estimate;
+      window += divisor;
+    }
+    quotient[j] = estimate;
+    r1 = static_cast<Limb>(SplitLimbSum(window - subtrahend, &r0));
+    if (r1 == 0 && r0 == 0 && j <= low) {
+      std::fill_n(quotient, j, 0);
+      return;
+    }
+  }
+}
+
 // Algorithm D for n >= 2; u's limbs below low are zero, and stay so when
 // scaled (no carry reaches them) and below each window.
 void DivideLong(Limb* u, const int32_t uCount, const int32_t low, const Limb* v, const int32_t n, Limb* quotient) {
@@ -112,6 +149,10 @@ void DivideLong(Limb* u, const int32_t uCount, const int32_t low, const Limb* v,
     ScaleLimbs(v, n, scale, scaled);
     v = scaled;
     u[uCount] = ScaleLimbs(u + low, uCount - low, scale, u + low);
+  }
+  if (n == 2) {
+    DivideByTwoLimbs(u, uCount, low, v, quotient);
+    return;
   }
   for (int32_t j = uCount - n; j >= 0; --j) {
     Limb* const window = u + j;

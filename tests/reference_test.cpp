@@ -581,15 +581,22 @@ TEST(LimbRoutes, ProductsAndQuotientsAgree) {
     EXPECT_EQ(quotient[0], kLimbBase - 2) << top;
     EXPECT_EQ(quotient[1], 0) << top;
   }
-  {
-    const std::vector<Limb> v = {5, kLimbBase / 2};
-    Limb u[4] = {0, 3, kLimbBase / 2, 0};  // the window's top limb and v's equal
-    Limb quotient[2] = {0, 0};
-    DivideLimbs(u, 3, v.data(), 2, quotient);
-    const std::vector<Limb> q = {quotient[0], quotient[1]};
-    const std::vector<Limb> whole = {0, 3, kLimbBase / 2};
-    EXPECT_LE(CompareLimbs(PlainProduct(q, v), whole), 0);
-    EXPECT_GT(CompareLimbs(PlainProduct({quotient[0] + 1, quotient[1]}, v), whole), 0);
+  // A remainder whose top limb equals v's after the first step, for two and
+  // three limbs: the next estimate is kLimbBase - 1 without a division.
+  for (const size_t n : {2, 3}) {
+    std::vector<Limb> v(n, 0);
+    v[0] = 5;
+    v[n - 1] = kLimbBase / 2 + 1;
+    std::vector<Limb> u = v;
+    u.insert(u.begin(), 7);
+    u[1] = 3;
+    std::vector<Limb> work = u;
+    work.push_back(0);
+    std::vector<Limb> q(2, 0);
+    DivideLimbs(work.data(), static_cast<int32_t>(n + 1), v.data(), static_cast<int32_t>(n), q.data());
+    EXPECT_LE(CompareLimbs(PlainProduct(q, v), u), 0) << n;
+    q[0] += 1;
+    EXPECT_GT(CompareLimbs(PlainProduct(q, v), u), 0) << n;
   }
 }
 
