@@ -36,9 +36,9 @@ namespace ravur::detail {
 //      below B), q' is the quotient limb q or q + 1 (Theorem B and exercise
 //      4.3.1-20, for the scaled v of (2)).
 //  (4) D4: each limb's value, the window's limb less q' x v[i] with the carry
-//      in (0 down to -B), lies in (-B^2, B); kept with the bias B^2 added,
-//      it lies in (0, B^2 + B), which SplitLimbSum takes: the carry out is
-//      its quotient by B less B.
+//      in c (0 down to -B), lies in (-B^2, B); kept with the bias B^2 added,
+//      it lies in (0, B^2 + B), which SplitLimbSum takes, and its quotient by
+//      B is the carry out plus B: the carry is kept so biased, c + B, a limb.
 //  (5) D6: after (3) the subtraction goes below zero by less than v, and
 //      adding v back once brings it into [0, v); the carry out of the top
 //      cancels the deficit.
@@ -93,12 +93,12 @@ Limb EstimateQuotientLimb(const Limb* window, const Limb* v, const int32_t n) {
 // zero. The top limb is only compared, not stored: the next window starts
 // one limb lower and ends below it.
 bool SubtractMultiple(Limb* window, const Limb* v, const int32_t n, const Limb estimate) {
-  LimbSum biasedCarry = kBias;
+  Limb biasedCarry = kLimbBase;
   for (int32_t i = 0; i < n; ++i) {
-    const LimbSum high = SplitLimbSum(biasedCarry + window[i] - LimbSum{estimate} * v[i], &window[i]);
-    biasedCarry = high + (kBias - kLimbBase);
+    biasedCarry = static_cast<Limb>(
+        SplitLimbSum(biasedCarry + (window[i] + (kBias - kLimbBase)) - LimbSum{estimate} * v[i], &window[i]));
   }
-  return biasedCarry + window[n] < kBias;
+  return biasedCarry + window[n] < kLimbBase;
 }
 
 // Step D6 (bound 5): window[0..n) += v.

@@ -41,28 +41,33 @@ uint32_t NineCharsValue(const char* chars) {
   return static_cast<uint32_t>(chars[0] - '0') * kPowersOfTen[kEightDigits] + EightDigitsValue(digits);
 }
 
-// The value of the count (1 to kLimbDigits) digit characters at chars
-// followed by kLimbDigits - count zeros, a nine at a time.
-Limb LeadingLimbValue(const char* chars, int32_t count) {
-  Limb value = 0;
-  for (int32_t h = 0; h < kNinesPerLimb; ++h, chars += kNineDigits, count -= kNineDigits) {
-    const uint32_t nine = count >= kNineDigits ? NineCharsValue(chars)
-                          : count > 0          ? LeadingDigitsValue(chars, count) * kDecimal
-                                               : 0;
-    value = value * kNineBase + nine;
-  }
+// The value of the kLimbDigits digit characters at chars, a nine at a time.
+Limb LimbCharsValue(const char* chars) {
+  Limb value = NineCharsValue(chars);
+  for (int32_t h = 1; h < kNinesPerLimb; ++h) value = value * kNineBase + NineCharsValue(chars + h * kNineDigits);
   return value;
 }
 
-// The value of the count (1 to kLimbDigits) digit characters that end at
-// end, a nine at a time from the end.
-Limb TrailingLimbValue(const char* end, int32_t count) {
+// The value of the count (1 to kLimbDigits - 1) digit characters at chars
+// followed by kLimbDigits - count zeros: its whole nines, then the rest
+// (1 to 8 digits, or none) followed by zeros, then zero nines.
+Limb LeadingLimbValue(const char* chars, const int32_t count) {
   Limb value = 0;
-  Limb weight = 1;
-  for (; count >= kNineDigits; count -= kNineDigits, end -= kNineDigits, weight *= kNineBase) {
-    value += NineCharsValue(end - kNineDigits) * weight;
-  }
-  return count > 0 ? value + TrailingDigitsValue(end, count) * weight : value;
+  int32_t h = 0;
+  for (; (h + 1) * kNineDigits <= count; ++h) value = value * kNineBase + NineCharsValue(chars + h * kNineDigits);
+  const int32_t rest = count - h * kNineDigits;
+  if (rest > 0) value = value * kNineBase + LeadingDigitsValue(chars + h * kNineDigits, rest) * kDecimal, ++h;
+  for (; h < kNinesPerLimb; ++h) value *= kNineBase;
+  return value;
+}
+
+// The value of the count (1 to kLimbDigits - 1) digit characters that end at
+// end: its lowest whole nine, if any, and the digits above it.
+Limb TrailingLimbValue(const char* end, const int32_t count) {
+  if (count < kNineDigits) return TrailingDigitsValue(end, count);
+  const Limb low = NineCharsValue(end - kNineDigits);
+  const int32_t rest = count - kNineDigits;
+  return rest == 0 ? low : low + Limb{TrailingDigitsValue(end - kNineDigits, rest)} * kNineBase;
 }
 
 // The first character in [from, end) that is not '0', or end, a word at a
@@ -108,11 +113,12 @@ inline NumeralStatus BuildLimbNumber(const char* text, const size_t length, cons
   const auto fracLimbs = static_cast<int32_t>(static_cast<uint32_t>(fracDigits + kLimbDigits - 1) / kLimbDigits);
   Limb* limb = number->limbs + fracLimbs;
   const char* c = fracBegin;
-  for (; c < fracEnd; c += kLimbDigits) *--limb = LeadingLimbValue(c, static_cast<int32_t>(fracEnd - c));
+  for (; fracEnd - c >= kLimbDigits; c += kLimbDigits) *--limb = LimbCharsValue(c);
+  if (c != fracEnd) *--limb = LeadingLimbValue(c, static_cast<int32_t>(fracEnd - c));
   int32_t k = fracLimbs;
-  for (const char* top = intEnd; top > intBegin; top -= kLimbDigits) {
-    number->limbs[k++] = TrailingLimbValue(top, static_cast<int32_t>(std::min<ptrdiff_t>(top - intBegin, kLimbDigits)));
-  }
+  const char* top = intEnd;
+  for (; top - intBegin >= kLimbDigits; top -= kLimbDigits) number->limbs[k++] = LimbCharsValue(top - kLimbDigits);
+  if (top != intBegin) number->limbs[k++] = TrailingLimbValue(top, static_cast<int32_t>(top - intBegin));
   number->fracLimbs = fracLimbs;
   number->count = k;
   // An integer part begins with a digit that is not 0; without one, the

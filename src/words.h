@@ -303,17 +303,29 @@ inline Word NextGroupPortable(Word* rest) {
 // no masking. The excess is below 10^9 x 1000^k after k groups, far below
 // the 2^64 / 1000 x 1000^k between two steps of the group.
 __extension__ typedef unsigned __int128 GroupFixed;
+
+// a x b: the high word, the low one in *low. On x86-64 by the instruction
+// itself: GCC passes a 128-bit product through the stack (a store and a
+// reload) where its low word feeds the next multiplication.
+#if defined(__x86_64__)
+inline Word MultiplyWords(const Word a, const Word b, Word* low) {
+  Word high;
+  __asm__("mulq %[b]" : "=a"(*low), "=d"(high) : "a"(a), [b] "rm"(b));
+  return high;
+}
+#else
+inline Word MultiplyWords(const Word a, const Word b, Word* low) {
+  const GroupFixed product = static_cast<GroupFixed>(a) * b;
+  *low = static_cast<Word>(product);
+  return static_cast<Word>(product >> kWordBits);
+}
+#endif
+
 inline Word TopGroup(const uint32_t value, Word* rest) {
   constexpr Word kScale = static_cast<Word>((GroupFixed{1} << kWordBits) / kTopGroupWeight) + 1;
-  const GroupFixed t = static_cast<GroupFixed>(value) * kScale;
-  *rest = static_cast<Word>(t);
-  return static_cast<Word>(t >> kWordBits);
+  return MultiplyWords(value, kScale, rest);
 }
-inline Word NextGroup(Word* rest) {
-  const GroupFixed t = static_cast<GroupFixed>(*rest) * kGroupScale;
-  *rest = static_cast<Word>(t);
-  return static_cast<Word>(t >> kWordBits);
-}
+inline Word NextGroup(Word* rest) { return MultiplyWords(*rest, kGroupScale, rest); }
 #else
 inline Word TopGroup(const uint32_t value, Word* rest) { return TopGroupPortable(value, rest); }
 inline Word NextGroup(Word* rest) { return NextGroupPortable(rest); }
