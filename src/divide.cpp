@@ -94,6 +94,7 @@ Limb EstimateQuotientLimb(const Limb* window, const Limb* v, const int32_t n) {
 // one limb lower and ends below it.
 bool SubtractMultiple(Limb* window, const Limb* v, const int32_t n, const Limb estimate) {
   Limb biasedCarry = kLimbBase;
+#pragma GCC unroll 2
   for (int32_t i = 0; i < n; ++i) {
     biasedCarry = static_cast<Limb>(
         SplitLimbSum(biasedCarry + (window[i] + (kBias - kLimbBase)) - LimbSum{estimate} * v[i], &window[i]));
