@@ -12,14 +12,15 @@ namespace ravur::detail {
 // Routes, by the divisor's length:
 //   n = 1   DivideByLimb: short division (TAOCP vol. 2, 4.3.1, exercise 16),
 //           each step one DivideLimbSum of remainder x B + u[j] by v.
-//   n = 2   DivideByTwoLimbs: Algorithm D below, the remainder held as two
-//           limbs and each step's estimate corrected on it directly.
+//   n = 2   DivideByTwoLimbs: Algorithm D below, after its D1, the remainder
+//           held as two limbs and each step's estimate corrected on it
+//           directly.
 //   n >= 3  DivideLong: Knuth's Algorithm D (TAOCP vol. 2, 4.3.1) in the
 //           radix B: D1 scales v and u by d = floor(B / (v[n-1] + 1)); each
 //           step estimates its quotient limb from the window's top two limbs
 //           over v's top limb (D3), subtracts that multiple of v (D4) and
 //           adds v back once when it went below zero (D6).
-// Both routes stop at a zero remainder with only zero limbs of u below it,
+// Every route stops at a zero remainder with only zero limbs of u below it,
 // the quotient's limbs below being 0.
 //
 // The bounds each route relies on, each margin a static_assert:
@@ -57,7 +58,7 @@ static_assert(kBias >= LimbSum{kLimbBase - 1} * (kLimbBase - 1) + kLimbBase && k
               "(4): a biased limb of D4 is positive and split by SplitLimbSum");
 static_assert(kBias <= ~LimbSum{0} / 4 && kBias <= kLargestSplit, "(6): the two-limb window below 4B^2, split");
 
-// True when digits[0..n) are all zero.
+// True when limbs[0..n) are all zero.
 bool IsZeroRun(const Limb* limbs, const int32_t n) {
   return std::all_of(limbs, limbs + n, [](const Limb limb) { return limb == 0; });
 }
