@@ -15,10 +15,6 @@ namespace ravur::detail {
 // limbs of u below it, writing the quotient's limbs below as 0. u must hold
 // uCount + 1 limbs; it is overwritten.
 void DivideMovedLimbs(Limb* u, int32_t uCount, int32_t zeroLimbs, const Limb* v, int32_t vCount, Limb* quotient);
-// The same quotient in the limb radix, by 32-bit limbs alone: DivideMovedLimbs's
-// route without a 128-bit integer type (divide.cpp lists the routes).
-void DivideInLimbRadix(Limb* u, int32_t uCount, const Limb* v, int32_t vCount, Limb* quotient);
-
 // DivideMovedLimbs for a dividend not known to have zero limbs.
 inline void DivideLimbs(Limb* u, const int32_t uCount, const Limb* v, const int32_t vCount, Limb* quotient) {
   DivideMovedLimbs(u, uCount, 0, v, vCount, quotient);

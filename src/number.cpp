@@ -206,7 +206,7 @@ void MultiplyLimbNumbers(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* right
 // cut keeps s = kQuotientDigits - 1 - (eL - eR) fraction digits: the quotient
 // is floor(|L| / |R| x 10^s) x 10^-s. With f = ceil(s / kLimbDigits) fraction
 // limbs, floor(|L| / |R| x kLimbBase^f) has the same digits and the
-// 9f - s (0 to 8) digits below them, which are cut from its lowest limb; and
+// kLimbDigits f - s (0 to kLimbDigits - 1) digits below them, which are cut from its lowest limb; and
 // |L| / |R| x kLimbBase^f is the quotient of the operands' limbs (integers)
 // with the dividend's limbs moved f + (R's fraction limbs) - (L's) limbs up
 // (or, that many down, dropped: the floor of a floor is the floor). The
@@ -250,25 +250,13 @@ bool DivideByTopLimbs(const Limb* u, const int32_t uCount, const Limb* v, const 
   return true;
 }
 
-// out[0..count) = factor x limbs[0..count), returning the limb carried out of
-// the top: a limb's product plus a carry fits one Wide.
-Limb MultiplyByLimb(const Wide factor, const Limb* limbs, const int32_t count, Limb* out) {
-  Wide carry = 0;
-  for (int32_t k = 0; k < count; ++k) {
-    const Wide value = factor * limbs[k] + carry;
-    carry = value / kLimbBase;
-    out[k] = static_cast<Limb>(value - carry * kLimbBase);
-  }
-  return static_cast<Limb>(carry);
-}
-
-// The longest divisor DivideLimbNumbers packs (a limb fewer the gain).
-constexpr int32_t kPackedDivisorLimbs = 5;
+// The longest divisor DivideLimbNumbers packs.
+constexpr int32_t kPackedDivisorLimbs = 2;
 
 // out = limbs[0..count) x 10^k (k from 1 to kLimbDigits - 1), normalised:
 // count or count + 1 limbs.
 int32_t MultiplyByPowerOfTen(const Limb* limbs, const int32_t count, const int32_t k, Limb* out) {
-  out[count] = MultiplyByLimb(kPowersOfTen[k], limbs, count, out);
+  out[count] = ScaleLimbs(limbs, count, kPowersOfTen[k], out);
   return out[count] == 0 ? count : count + 1;
 }
 
@@ -317,21 +305,18 @@ void DivideLimbNumbers(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* right, 
     --divisorCount;
     --shift;
   }
-  // A short divisor whose digits would fit one limb fewer once the zeros in
-  // its lowest limb are dropped is packed so: with t the digits of its top
-  // limb and 10^t dividing its lowest, V = V' x 10^t, and the quotient
-  // floor(L B^shift / V) is floor(L x 10^(9 - t) x B^(shift - 1) / V'), where
-  // V' is V x 10^(9 - t) without its lowest limb, then 0. It pays when that
-  // takes the divisor down a word: three limbs (18 + t digits, two words) to
-  // two (one word), five to four (two words, not the long division). One
-  // limb never packs (10^t does not divide a limb of t digits); two or four
-  // divide in the same steps either way; a long divisor is not packed: its
-  // quotient mostly comes from its top limbs alone.
+  // A two-limb divisor whose digits would fit one limb once the zeros in its
+  // lowest limb are dropped is packed so, for the short division: with t the
+  // digits of its top limb and 10^t dividing its lowest, V = V' x 10^t, and
+  // the quotient floor(L B^shift / V) is floor(L x 10^(kLimbDigits - t) x
+  // B^(shift - 1) / V'), where V' is V x 10^(kLimbDigits - t) without its
+  // lowest limb, then 0. A longer divisor is not packed: its quotient mostly
+  // comes from its top limbs alone.
   Limb packed[kFormLimbs + 1];
   Limb scaled[kRoom + 1];
   const Limb* dividendLimbs = left->limbs;
   int32_t dividendLimbCount = left->count;
-  if (divisorCount % 2 != 0 && divisorCount <= kPackedDivisorLimbs && divisor[0] % kPowersOfTen[rightTopDigits] == 0) {
+  if (divisorCount == kPackedDivisorLimbs && divisor[0] % kPowersOfTen[rightTopDigits] == 0) {
     MultiplyByPowerOfTen(divisor, divisorCount, kLimbDigits - rightTopDigits, packed);
     divisor = packed + 1;
     --divisorCount;

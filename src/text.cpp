@@ -36,9 +36,38 @@ Limb TrailingDigitsValue(const char* end, const int32_t count) {
 }
 
 // The value of nine digit characters: the first by itself, the other eight a word.
-Limb NineCharsValue(const char* chars) {
+uint32_t NineCharsValue(const char* chars) {
   const Word digits = LoadLittle(chars + 1) - kZeroChars;
-  return static_cast<Limb>(chars[0] - '0') * kPowersOfTen[kEightDigits] + EightDigitsValue(digits);
+  return static_cast<uint32_t>(chars[0] - '0') * kPowersOfTen[kEightDigits] + EightDigitsValue(digits);
+}
+
+// The value of the kLimbDigits digit characters at chars, a nine at a time.
+Limb LimbCharsValue(const char* chars) {
+  Limb value = NineCharsValue(chars);
+  for (int32_t h = 1; h < kNinesPerLimb; ++h) value = value * kNineBase + NineCharsValue(chars + h * kNineDigits);
+  return value;
+}
+
+// The value of the count (1 to kLimbDigits - 1) digit characters at chars
+// followed by kLimbDigits - count zeros: its whole nines, then the rest
+// (1 to 8 digits, or none) followed by zeros, then zero nines.
+Limb LeadingLimbValue(const char* chars, const int32_t count) {
+  Limb value = 0;
+  int32_t h = 0;
+  for (; (h + 1) * kNineDigits <= count; ++h) value = value * kNineBase + NineCharsValue(chars + h * kNineDigits);
+  const int32_t rest = count - h * kNineDigits;
+  if (rest > 0) value = value * kNineBase + LeadingDigitsValue(chars + h * kNineDigits, rest) * kDecimal, ++h;
+  for (; h < kNinesPerLimb; ++h) value *= kNineBase;
+  return value;
+}
+
+// The value of the count (1 to kLimbDigits - 1) digit characters that end at
+// end: its lowest whole nine, if any, and the digits above it.
+Limb TrailingLimbValue(const char* end, const int32_t count) {
+  if (count < kNineDigits) return TrailingDigitsValue(end, count);
+  const Limb low = NineCharsValue(end - kNineDigits);
+  const int32_t rest = count - kNineDigits;
+  return rest == 0 ? low : low + Limb{TrailingDigitsValue(end - kNineDigits, rest)} * kNineBase;
 }
 
 // The first character in [from, end) that is not '0', or end, a word at a
@@ -65,9 +94,8 @@ const char* SkipTrailingZeros(const char* end) {
 // The numeral's digit runs, found in one pass (ScanRuns); then refused
 // (RunsVerdict), or built:
 // leading integer zeros and trailing fraction zeros are skipped, then the
-// fraction is cut in nines from the point down (the last group, followed by
-// zeros, read as a word from its first digit) and the integer in nines from
-// the point up (the top group read as the word that ends at its last digit).
+// fraction is cut in limbs from the point down (the last one followed by
+// zeros) and the integer in limbs from the point up.
 // Inline: the parsers are its callers, and a call would weigh on every parse.
 inline NumeralStatus BuildLimbNumber(const char* text, const size_t length, const NumeralRuns& runs,
                                      LimbNumber* number) {
@@ -85,15 +113,12 @@ inline NumeralStatus BuildLimbNumber(const char* text, const size_t length, cons
   const auto fracLimbs = static_cast<int32_t>(static_cast<uint32_t>(fracDigits + kLimbDigits - 1) / kLimbDigits);
   Limb* limb = number->limbs + fracLimbs;
   const char* c = fracBegin;
-  for (; fracEnd - c >= kLimbDigits; c += kLimbDigits) *--limb = NineCharsValue(c);
-  if (c != fracEnd) *--limb = LeadingDigitsValue(c, static_cast<int32_t>(fracEnd - c)) * kDecimal;
+  for (; fracEnd - c >= kLimbDigits; c += kLimbDigits) *--limb = LimbCharsValue(c);
+  if (c != fracEnd) *--limb = LeadingLimbValue(c, static_cast<int32_t>(fracEnd - c));
   int32_t k = fracLimbs;
   const char* top = intEnd;
-  for (; top - intBegin >= kLimbDigits; top -= kLimbDigits) number->limbs[k++] = NineCharsValue(top - kLimbDigits);
-  if (top != intBegin) {
-    const auto count = static_cast<int32_t>(top - intBegin);
-    number->limbs[k++] = TrailingDigitsValue(top, count);
-  }
+  for (; top - intBegin >= kLimbDigits; top -= kLimbDigits) number->limbs[k++] = LimbCharsValue(top - kLimbDigits);
+  if (top != intBegin) number->limbs[k++] = TrailingLimbValue(top, static_cast<int32_t>(top - intBegin));
   number->fracLimbs = fracLimbs;
   number->count = k;
   // An integer part begins with a digit that is not 0; without one, the
@@ -186,8 +211,8 @@ constexpr DigitGroups MakeDigitGroups() {
 constexpr DigitGroups kDigitGroups = MakeDigitGroups();
 
 
-// A limb's three groups of three digits, the top one first.
-struct LimbGroups {
+// A nine's three groups of three digits, the top one first.
+struct NineGroups {
   Word top;
   Word middle;
   Word bottom;
@@ -195,36 +220,85 @@ struct LimbGroups {
 
 // Writes the group's three characters, a whole-word move that writes one
 // byte past them.
-void WriteGroup(const Wide group, char* out) {
+void WriteGroup(const Word group, char* out) {
   std::memcpy(out, kDigitGroups.chars + kGroupBytes * group, kGroupBytes);
 }
 
-// Writes the nine digits of a limb, leading zeros included, and returns its
+// Writes the nine digits of a nine, leading zeros included, and returns its
 // groups. Each group is written as soon as it is found, while its index is
 // still in the register the multiplication left it in; each group's move
-// writes one byte past it, which the next group (or what follows the limb)
+// writes one byte past it, which the next group (or what follows the nine)
 // overwrites.
-LimbGroups WriteGroupsOf(const Limb limb, char* out) {
-  Wide rest = 0;
-  const Wide top = TopGroup(limb, &rest);
+NineGroups WriteGroupsOf(const uint32_t nine, char* out) {
+  Word rest = 0;
+  const Word top = TopGroup(nine, &rest);
   WriteGroup(top, out);
-  const Wide middle = NextGroup(&rest);
+  const Word middle = NextGroup(&rest);
   WriteGroup(middle, out + kGroupDigits);
-  const Wide bottom = NextGroup(&rest);
+  const Word bottom = NextGroup(&rest);
   WriteGroup(bottom, out + 2 * kGroupDigits);
   return {top, middle, bottom};
 }
 
-char* WriteNineDigits(const Limb limb, char* out) {
-  WriteGroupsOf(limb, out);
-  return out + kLimbDigits;
+char* WriteNine(const uint32_t nine, char* out) {
+  WriteGroupsOf(nine, out);
+  return out + kNineDigits;
 }
 
-// Writes limbs[from], limbs[from - 1], ... limbs[to], nine digits each.
+// Writes a non-zero nine without its leading zeros: its first eight
+// characters, put together in a word as its groups are found (the bottom
+// group's last character falls out of it), shifted down past those zeros,
+// then its last character after them. Up to eight bytes past the last digit
+// are written. The word is put together from the groups, not read from
+// characters just written: a word read across the separate moves of the
+// groups would wait for them to reach memory.
+char* WriteLeadingNine(const uint32_t nine, char* out) {
+  Word rest = 0;
+  Word chars = kDigitGroups.words[TopGroup(nine, &rest)];
+  chars |= Word{kDigitGroups.words[NextGroup(&rest)]} << (kGroupDigits * kByteBits);
+  const Word bottom = NextGroup(&rest);
+  chars |= Word{kDigitGroups.words[bottom]} << (2 * kGroupDigits * kByteBits);
+  const int32_t zeros = kNineDigits - DigitCount(nine);  // 0 to 8
+  // In two halves: all eight characters shift out of a nine of one digit.
+  const int32_t halfShift = kByteBits / 2 * zeros;
+  StoreLittle(out, chars >> halfShift >> halfShift);
+  out[kNineDigits - 1 - zeros] = kDigitGroups.chars[kGroupBytes * bottom + kGroupDigits - 1];
+  return out + kNineDigits - zeros;
+}
+
+// Writes the nine digits of a non-zero nine and ends the text after the last
+// one that is not '0'. Its trailing zeros are the bottom group's, and when
+// that group is 0 (3 zeros) the middle group's too, and so on: added under
+// masks, not chosen by branches, as the zeros of a result's last nine are
+// as random as its digit count.
+char* WriteTrailingNine(const uint32_t nine, char* out) {
+  const NineGroups groups = WriteGroupsOf(nine, out);
+  const uint32_t bottomIsZero = 0u - (groups.bottom == 0 ? 1u : 0u);
+  const uint32_t middleIsZero = 0u - (groups.middle == 0 ? 1u : 0u);
+  const uint32_t zeros =
+      kDigitGroups.trailingZeros[groups.bottom] +
+      ((kDigitGroups.trailingZeros[groups.middle] + (kDigitGroups.trailingZeros[groups.top] & middleIsZero)) &
+       bottomIsZero);
+  return out + kNineDigits - zeros;
+}
+
+// A limb is one nine or two (words.h): its top nine, 0 for a limb of one,
+// and the nine below it.
+static_assert(kNinesPerLimb <= 2, "a limb is one nine or two");
+uint32_t HighNine(const Limb limb) { return kNinesPerLimb == 1 ? 0 : static_cast<uint32_t>(limb / kNineBase); }
+uint32_t LowNine(const Limb limb, const uint32_t high) { return static_cast<uint32_t>(limb - Limb{high} * kNineBase); }
+
+char* WriteLimb(const Limb limb, char* out) {
+  const uint32_t high = HighNine(limb);
+  if (kNinesPerLimb > 1) out = WriteNine(high, out);
+  return WriteNine(LowNine(limb, high), out);
+}
+
+// Writes limbs[from], limbs[from - 1], ... limbs[to], kLimbDigits digits each.
 char* WriteLimbs(const Limb* limbs, const int32_t from, const int32_t to, char* out) {
   // Unrolled: the loop's own steps would be a fifth of each limb's.
 #pragma GCC unroll 4
-  for (int32_t k = from; k >= to; --k) out = WriteNineDigits(limbs[k], out);
+  for (int32_t k = from; k >= to; --k) out = WriteLimb(limbs[k], out);
   return out;
 }
 
@@ -234,45 +308,27 @@ char* WriteLimbs(const Limb* limbs, const int32_t from, const int32_t to, char* 
 // magnitudes.
 char* WriteFewLimbs(const Limb* limbs, const int32_t from, const int32_t to, char* out) {
 #pragma GCC unroll 1
-  for (int32_t k = from; k >= to; --k) out = WriteNineDigits(limbs[k], out);
+  for (int32_t k = from; k >= to; --k) out = WriteLimb(limbs[k], out);
   return out;
 }
 
-// Writes a non-zero limb without its leading zeros: its first eight
-// characters, put together in a word as its groups are found (the bottom
-// group's last character falls out of it), shifted down past those zeros,
-// then its last character after them. Up to eight bytes past the last digit
-// are written. The word is put together from the groups, not read from
-// characters just written: a word read across the separate moves of the
-// groups would wait for them to reach memory.
+// Writes a non-zero limb without its leading zeros: a limb below a nine's
+// base as that nine, any other as its top nine without its leading zeros and
+// the nine below it.
 char* WriteLeadingLimb(const Limb limb, char* out) {
-  Wide rest = 0;
-  Word chars = kDigitGroups.words[TopGroup(limb, &rest)];
-  chars |= Word{kDigitGroups.words[NextGroup(&rest)]} << (kGroupDigits * kByteBits);
-  const Wide bottom = NextGroup(&rest);
-  chars |= Word{kDigitGroups.words[bottom]} << (2 * kGroupDigits * kByteBits);
-  const int32_t zeros = kLimbDigits - DigitCount(limb);  // 0 to 8
-  // In two halves: all eight characters shift out of a limb of one digit.
-  const int32_t halfShift = kByteBits / 2 * zeros;
-  StoreLittle(out, chars >> halfShift >> halfShift);
-  out[kLimbDigits - 1 - zeros] = kDigitGroups.chars[kGroupBytes * bottom + kGroupDigits - 1];
-  return out + kLimbDigits - zeros;
+  if (kNinesPerLimb == 1 || limb < kNineBase) return WriteLeadingNine(static_cast<uint32_t>(limb), out);
+  const uint32_t high = HighNine(limb);
+  return WriteNine(LowNine(limb, high), WriteLeadingNine(high, out));
 }
 
-// Writes the nine digits of a non-zero limb and ends the text after the last
-// one that is not '0'. Its trailing zeros are the bottom group's, and when
-// that group is 0 (3 zeros) the middle group's too, and so on: added under
-// masks, not chosen by branches, as the zeros of a result's last limb are
-// as random as its digit count.
+// Writes the digits of a non-zero limb and ends the text after the last one
+// that is not '0': a limb whose low nine is 0 ends with its top nine.
 char* WriteTrailingLimb(const Limb limb, char* out) {
-  const LimbGroups groups = WriteGroupsOf(limb, out);
-  const uint32_t bottomIsZero = 0u - (groups.bottom == 0 ? 1u : 0u);
-  const uint32_t middleIsZero = 0u - (groups.middle == 0 ? 1u : 0u);
-  const uint32_t zeros =
-      kDigitGroups.trailingZeros[groups.bottom] +
-      ((kDigitGroups.trailingZeros[groups.middle] + (kDigitGroups.trailingZeros[groups.top] & middleIsZero)) &
-       bottomIsZero);
-  return out + kLimbDigits - zeros;
+  const uint32_t high = HighNine(limb);
+  const uint32_t low = LowNine(limb, high);
+  if (low == 0) return WriteTrailingNine(high, out);
+  if (kNinesPerLimb > 1) out = WriteNine(high, out);
+  return WriteTrailingNine(low, out);
 }
 
 }  // namespace

@@ -30,9 +30,9 @@ NumeralStatus ParseLimbText(const char* text, size_t length, LimbNumber* number)
 NumeralStatus ParseLimbFront(const char* text, size_t available, size_t* length, LimbNumber* number);
 
 // Bytes the text of any number formed on accepted numerals, or of any
-// record, needs, with the terminator and the kLimbDigits - 1 bytes the writer
-// may use past it.
-constexpr int32_t kLimbTextRoom = kLongestText + kLimbDigits;
+// record, needs, with the terminator and the kNineDigits - 1 bytes the writer
+// may use past it (it writes a limb's digits nine at a time).
+constexpr int32_t kLimbTextRoom = kLongestText + kNineDigits;
 
 // Writes the text DxNumberToCharArr gives the same value: optional "-", then
 // "#INFINITE" or the integer digits ("0" when there are none), then "." and

@@ -9,6 +9,7 @@
 // the two against each other.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -115,62 +116,10 @@ inline void ClearBlock(void* to, size_t count) {
 inline void ClearBlock(void* to, const size_t count) { std::memset(to, 0, count); }
 #endif
 
-// --- Two-word arithmetic -------------------------------------------------------
-//
-// A number below 2^128 as two words. The fast forms use the compiler's 128-bit
-// integer, and on x86-64 the processor's own 64-by-64-bit multiplication,
-// add and subtract with carry, and 128-by-64-bit division (which the
-// compiler would otherwise reach through a library call).
-
-struct TwoWords {
-  Word high;
-  Word low;
-};
-
-// a + b and a - b modulo 2^128.
-inline TwoWords AddTwoWordsPortable(const TwoWords a, const TwoWords b) {
-  const Word low = a.low + b.low;
-  return {a.high + b.high + (low < a.low ? 1 : 0), low};
-}
-inline TwoWords SubtractTwoWordsPortable(const TwoWords a, const TwoWords b) {
-  return {a.high - b.high - (a.low < b.low ? 1 : 0), a.low - b.low};
-}
-
-#if RAVUR_GNU_WORDS && defined(__x86_64__)
-// By the processor's add and subtract with carry: GCC makes the portable
-// forms' carry a comparison and a flag set apart.
-inline TwoWords AddTwoWords(TwoWords a, const TwoWords b) {
-  __asm__("addq %[bl], %[al]\n\tadcq %[bh], %[ah]"
-          : [al] "+r"(a.low), [ah] "+r"(a.high)
-          : [bl] "rm"(b.low), [bh] "rm"(b.high)
-          : "cc");
-  return a;
-}
-inline TwoWords SubtractTwoWords(TwoWords a, const TwoWords b) {
-  __asm__("subq %[bl], %[al]\n\tsbbq %[bh], %[ah]"
-          : [al] "+r"(a.low), [ah] "+r"(a.high)
-          : [bl] "rm"(b.low), [bh] "rm"(b.high)
-          : "cc");
-  return a;
-}
-#else
-inline TwoWords AddTwoWords(const TwoWords a, const TwoWords b) { return AddTwoWordsPortable(a, b); }
-inline TwoWords SubtractTwoWords(const TwoWords a, const TwoWords b) { return SubtractTwoWordsPortable(a, b); }
-#endif
-
-inline bool IsBelow(const TwoWords a, const TwoWords b) { return a.high < b.high || (a.high == b.high && a.low < b.low); }
+// --- Bit counts -------------------------------------------------------------------
 
 constexpr int32_t kWordBits = kWordBytes * kByteBits;
 constexpr int32_t kHalfBits = kWordBits / 2;
-constexpr Word kHalfMask = 0xFFFFFFFFu;
-
-// a x b + c, for b and c below 2^32: the product of a's halves with b, the
-// lower one's high half carried into the upper one's.
-inline TwoWords MultiplyAddPortable(const Word a, const Word b, const Word c) {
-  const Word lower = (a & kHalfMask) * b + c;  // below 2^64: (2^32 - 1)^2 + 2^32 - 1
-  const Word upper = (a >> kHalfBits) * b + (lower >> kHalfBits);
-  return {upper >> kHalfBits, (upper << kHalfBits) | (lower & kHalfMask)};
-}
 
 // The count of zero bits above the highest set bit; word is not 0.
 inline int32_t LeadingZeroBitsPortable(Word word) {
@@ -190,97 +139,137 @@ inline int32_t LeadingZeroBits(const Word word) { return __builtin_clzll(word); 
 inline int32_t LeadingZeroBits(const Word word) { return LeadingZeroBitsPortable(word); }
 #endif
 
+// --- The limb ---------------------------------------------------------------------
+//
+// The library computes on decimal limbs: a Limb holds kLimbDigits decimal
+// digits, 0 to kLimbBase - 1 = 10^kLimbDigits - 1, chosen here once for every
+// file of a build. Where the compiler has a 128-bit integer (and the build
+// does not ask for CALC_PORTABLE_ARITHMETIC), a limb is 18 digits in a 64-bit
+// word and a LimbSum, the accumulator of products and carries, is that
+// 128-bit integer; elsewhere a limb is 9 digits in 32 bits and a LimbSum 64
+// bits. Either way B = kLimbBase < 2^(kLimbBits - 2), and the product of two
+// limbs plus two limbs fits a LimbSum with room to spare.
+
+#if !defined(CALC_PORTABLE_ARITHMETIC) && defined(__SIZEOF_INT128__)
+#define RAVUR_WIDE_LIMBS 1
+using Limb = uint64_t;
+__extension__ typedef unsigned __int128 LimbSum;
+constexpr int32_t kLimbDigits = 18;
+#else
+#define RAVUR_WIDE_LIMBS 0
+using Limb = uint32_t;
+using LimbSum = uint64_t;
+constexpr int32_t kLimbDigits = 9;
+#endif
+
+constexpr int32_t kLimbBits = sizeof(Limb) * kByteBits;
+constexpr int32_t kHalfLimbBits = kLimbBits / 2;
+constexpr Limb kHalfLimbMask = (Limb{1} << kHalfLimbBits) - 1;
+
+constexpr Limb PowerOfTen(const int32_t exponent) { return exponent == 0 ? 1 : 10 * PowerOfTen(exponent - 1); }
+constexpr Limb kLimbBase = PowerOfTen(kLimbDigits);
+static_assert(kLimbBase - 1 <= (~Limb{0} >> 2), "a limb has two bits to spare: a sum of two limbs fits one");
+
+// 10^k for k = 0 to kLimbDigits.
+constexpr std::array<Limb, kLimbDigits + 1> MakePowersOfTen() {
+  std::array<Limb, kLimbDigits + 1> powers{};
+  for (int32_t k = 0; k <= kLimbDigits; ++k) powers[k] = PowerOfTen(k);
+  return powers;
+}
+inline constexpr std::array<Limb, kLimbDigits + 1> kPowersOfTen = MakePowersOfTen();
+
+inline Limb HighLimb(const LimbSum value) { return static_cast<Limb>(value >> kLimbBits); }
+
 // One step of the division below (Hacker's Delight, 2nd ed., 9-4, divlu):
-// the quotient half of (top x 2^32 + next) / divisor, for top below divisor
-// and divisor normalised (top bit set), by Knuth's estimate from the top
-// halves, corrected at most twice.
-inline Word DivideStepPortable(const Word top, const Word next, const Word divisor) {
-  const Word divisorHigh = divisor >> kHalfBits;
-  Word estimate = top / divisorHigh;
-  Word rest = top - estimate * divisorHigh;
-  while (estimate > kHalfMask || estimate * (divisor & kHalfMask) > ((rest << kHalfBits) | next)) {
+// the quotient half of (top x 2^h + next) / divisor, h = kHalfLimbBits, for
+// top below divisor and divisor normalised (top bit set), by Knuth's estimate
+// from the top halves, corrected at most twice.
+inline Limb DivideStepPortable(const Limb top, const Limb next, const Limb divisor) {
+  const Limb divisorHigh = divisor >> kHalfLimbBits;
+  Limb estimate = top / divisorHigh;
+  Limb rest = top - estimate * divisorHigh;
+  while (estimate > kHalfLimbMask || estimate * (divisor & kHalfLimbMask) > ((rest << kHalfLimbBits) | next)) {
     --estimate;
     rest += divisorHigh;
-    if (rest > kHalfMask) break;
+    if (rest > kHalfLimbMask) break;
   }
   return estimate;
 }
 
-// (n.high x 2^64 + n.low) / divisor, for n.high below divisor, so that the
-// quotient fits one word; *remainder gets the remainder. Long division in
-// 32-bit halves (TAOCP vol. 2, 4.3.1, Algorithm D, n = 2), the divisor first
-// shifted until its top bit is set and the numerator with it.
-inline Word DivideTwoWordsPortable(const TwoWords n, Word divisor, Word* remainder) {
-  const int32_t shift = LeadingZeroBitsPortable(divisor);
+// value / divisor, *remainder the rest, for value below divisor x
+// 2^kLimbBits, so that the quotient fits a limb. Long division in half limbs
+// (TAOCP vol. 2, 4.3.1, Algorithm D, n = 2), the divisor first shifted until
+// its top bit is set and the value with it.
+inline Limb DivideLimbSumPortable(const LimbSum value, Limb divisor, Limb* remainder) {
+  const int32_t shift = LeadingZeroBitsPortable(divisor) - (kWordBits - kLimbBits);
   divisor <<= shift;
-  const Word top = shift == 0 ? n.high : (n.high << shift) | (n.low >> (kWordBits - shift));
-  const Word low = n.low << shift;
-  const Word upperHalf = DivideStepPortable(top, low >> kHalfBits, divisor);
+  const auto low = static_cast<Limb>(value << shift);
+  const Limb top = shift == 0 ? HighLimb(value) : static_cast<Limb>(value >> (kLimbBits - shift));
+  const Limb upperHalf = DivideStepPortable(top, low >> kHalfLimbBits, divisor);
   // The rest after the upper half: below divisor, so that working modulo
-  // 2^64, where the products wrap, gives it exactly.
-  const Word middle = ((top << kHalfBits) | (low >> kHalfBits)) - upperHalf * divisor;
-  const Word lowerHalf = DivideStepPortable(middle, low & kHalfMask, divisor);
-  *remainder = (((middle << kHalfBits) | (low & kHalfMask)) - lowerHalf * divisor) >> shift;
-  return (upperHalf << kHalfBits) | lowerHalf;
+  // 2^kLimbBits, where the products wrap, gives it exactly.
+  const Limb middle = ((top << kHalfLimbBits) | (low >> kHalfLimbBits)) - upperHalf * divisor;
+  const Limb lowerHalf = DivideStepPortable(middle, low & kHalfLimbMask, divisor);
+  *remainder = (((middle << kHalfLimbBits) | (low & kHalfLimbMask)) - lowerHalf * divisor) >> shift;
+  return (upperHalf << kHalfLimbBits) | lowerHalf;
 }
 
-#if RAVUR_GNU_WORDS && defined(__SIZEOF_INT128__)
-
-// A 128-bit integer type: the limb form's products may use it too.
-#define RAVUR_DOUBLE_WORDS 1
-__extension__ typedef unsigned __int128 DoubleWord;
-
-#if defined(__x86_64__)
-// a x b. Where one product's low word feeds the next multiplication inside a
-// larger function, GCC passes the 128-bit value through the stack (a store
-// and a reload on the chain of multiplications); the instruction itself does
-// not.
-inline TwoWords MultiplyWords(const Word a, const Word b) {
-  TwoWords product;
-  __asm__("mulq %[b]" : "=a"(product.low), "=d"(product.high) : "a"(a), [b] "rm"(b));
-  return product;
-}
-
-inline Word DivideTwoWords(const TwoWords n, const Word divisor, Word* remainder) {
-  Word quotient;
-  __asm__("divq %[divisor]" : "=a"(quotient), "=d"(*remainder) : "a"(n.low), "d"(n.high), [divisor] "rm"(divisor));
+#if RAVUR_WIDE_LIMBS && defined(__x86_64__)
+// The processor's 128-by-64-bit division, which the compiler would otherwise
+// reach through a library call.
+inline Limb DivideLimbSum(const LimbSum value, const Limb divisor, Limb* remainder) {
+  Limb quotient;
+  __asm__("divq %[divisor]"
+          : "=a"(quotient), "=d"(*remainder)
+          : "a"(static_cast<Limb>(value)), "d"(HighLimb(value)), [divisor] "rm"(divisor));
   return quotient;
 }
-#else
-inline TwoWords MultiplyWords(const Word a, const Word b) {
-  const DoubleWord value = static_cast<DoubleWord>(a) * b;
-  return {static_cast<Word>(value >> kWordBits), static_cast<Word>(value)};
+#elif RAVUR_WIDE_LIMBS
+inline Limb DivideLimbSum(const LimbSum value, const Limb divisor, Limb* remainder) {
+  return DivideLimbSumPortable(value, divisor, remainder);
 }
-
-inline Word DivideTwoWords(const TwoWords n, const Word divisor, Word* remainder) {
-  const DoubleWord value = (static_cast<DoubleWord>(n.high) << kWordBits) | n.low;
-  const auto quotient = static_cast<Word>(value / divisor);
-  *remainder = n.low - quotient * divisor;
+#else
+// A 64-bit division, which every target has (as an instruction or a helper
+// of the C library's own).
+inline Limb DivideLimbSum(const LimbSum value, const Limb divisor, Limb* remainder) {
+  const auto quotient = static_cast<Limb>(value / divisor);
+  *remainder = static_cast<Limb>(value) - quotient * divisor;
   return quotient;
 }
 #endif
 
+// value = high x kLimbBase + *low, returning high, for value up to
+// kLargestSplit: with 64-bit limbs one DivideLimbSum, whose quotient must fit
+// a limb; with 32-bit ones a 64-bit division by a constant, which the
+// compiler makes a multiplication, for any value.
+#if RAVUR_WIDE_LIMBS
+constexpr LimbSum kLargestSplit = (static_cast<LimbSum>(kLimbBase) << kLimbBits) - 1;
+inline LimbSum SplitLimbSum(const LimbSum value, Limb* low) { return DivideLimbSum(value, kLimbBase, low); }
 #else
-
-#define RAVUR_DOUBLE_WORDS 0
-// For b below 2^32 only.
-inline TwoWords MultiplyWords(const Word a, const Word b) { return MultiplyAddPortable(a, b, 0); }
-inline Word DivideTwoWords(const TwoWords n, const Word divisor, Word* remainder) {
-  return DivideTwoWordsPortable(n, divisor, remainder);
+constexpr LimbSum kLargestSplit = ~LimbSum{0};
+inline LimbSum SplitLimbSum(const LimbSum value, Limb* low) {
+  const LimbSum high = value / kLimbBase;
+  *low = static_cast<Limb>(value - high * kLimbBase);
+  return high;
 }
-
 #endif
 
 // --- Three digits at a time -----------------------------------------------------
 //
-// The decimal digits of a value below 10^9, three at a time from the top, by
-// multiplications alone: TopGroup gives its top three digits (value / 10^6)
-// and leaves the rest of value / 10^6 in *rest as a binary fraction, and each
-// NextGroup gives the next three digits and leaves the rest after them.
+// The decimal digits of a value below 10^9 (a "nine": a limb is one or two of
+// them), three at a time from the top, by multiplications alone: TopGroup
+// gives its top three digits (value / 10^6) and leaves the rest of value /
+// 10^6 in *rest as a binary fraction, and each NextGroup gives the next three
+// digits and leaves the rest after them.
+
+constexpr int32_t kNineDigits = 9;
+constexpr uint32_t kNineBase = 1000000000;
+constexpr int32_t kNinesPerLimb = kLimbDigits / kNineDigits;
+static_assert(kNinesPerLimb * kNineDigits == kLimbDigits && kPowersOfTen[kNineDigits] == kNineBase,
+              "a limb is whole nines");
 
 constexpr uint32_t kGroupScale = 1000;
 constexpr uint32_t kTopGroupWeight = 1000000;
-constexpr uint32_t kBelowGroups = 1000000000;  // the values grouped are below this
 
 // The portable steps: value / 10^6 in fixed point with kGroupShift fraction
 // bits, scaled by kScaleToTop = ceil(2^54 / 10^6). t = value x kScaleToTop is
@@ -293,7 +282,7 @@ constexpr uint32_t kBelowGroups = 1000000000;  // the values grouped are below t
 constexpr int32_t kGroupShift = 54;
 constexpr Word kFractionMask = (Word{1} << kGroupShift) - 1;
 constexpr Word kScaleToTop = ((Word{1} << kGroupShift) + kTopGroupWeight - 1) / kTopGroupWeight;
-static_assert(kScaleToTop <= UINT64_MAX / (kBelowGroups - 1) && kFractionMask <= UINT64_MAX / kGroupScale,
+static_assert(kScaleToTop <= UINT64_MAX / (kNineBase - 1) && kFractionMask <= UINT64_MAX / kGroupScale,
               "the fixed-point steps stay within 64 bits");
 
 inline Word TopGroupPortable(const uint32_t value, Word* rest) {
@@ -307,23 +296,36 @@ inline Word NextGroupPortable(Word* rest) {
   return t >> kGroupShift;
 }
 
-#if RAVUR_DOUBLE_WORDS
+#if RAVUR_GNU_WORDS && defined(__SIZEOF_INT128__)
 // The same steps in 64.64 fixed point: value x ceil(2^64 / 10^6) holds the
 // top group in its high word and the rest in its low word, and one
 // multiplication of the low word by 1000 gives the next group and rest, with
 // no masking. The excess is below 10^9 x 1000^k after k groups, far below
 // the 2^64 / 1000 x 1000^k between two steps of the group.
+__extension__ typedef unsigned __int128 GroupFixed;
+
+// a x b: the high word, the low one in *low. On x86-64 by the instruction
+// itself: GCC passes a 128-bit product through the stack (a store and a
+// reload) where its low word feeds the next multiplication.
+#if defined(__x86_64__)
+inline Word MultiplyWords(const Word a, const Word b, Word* low) {
+  Word high;
+  __asm__("mulq %[b]" : "=a"(*low), "=d"(high) : "a"(a), [b] "rm"(b));
+  return high;
+}
+#else
+inline Word MultiplyWords(const Word a, const Word b, Word* low) {
+  const GroupFixed product = static_cast<GroupFixed>(a) * b;
+  *low = static_cast<Word>(product);
+  return static_cast<Word>(product >> kWordBits);
+}
+#endif
+
 inline Word TopGroup(const uint32_t value, Word* rest) {
-  constexpr Word kScale = static_cast<Word>((DoubleWord{1} << kWordBits) / kTopGroupWeight) + 1;
-  const TwoWords t = MultiplyWords(value, kScale);
-  *rest = t.low;
-  return t.high;
+  constexpr Word kScale = static_cast<Word>((GroupFixed{1} << kWordBits) / kTopGroupWeight) + 1;
+  return MultiplyWords(value, kScale, rest);
 }
-inline Word NextGroup(Word* rest) {
-  const TwoWords t = MultiplyWords(*rest, kGroupScale);
-  *rest = t.low;
-  return t.high;
-}
+inline Word NextGroup(Word* rest) { return MultiplyWords(*rest, kGroupScale, rest); }
 #else
 inline Word TopGroup(const uint32_t value, Word* rest) { return TopGroupPortable(value, rest); }
 inline Word NextGroup(Word* rest) { return NextGroupPortable(rest); }

@@ -466,10 +466,10 @@ TEST(WordTwins, DigitGroups) {
   std::mt19937_64 rng(9);
   std::uniform_int_distribution<uint32_t> eightDigits(0, 99999999);
   for (int i = 0; i < kRecords + 160; ++i) {
-    const Limb limb = i < 90    ? (i % 10) * kPowersOfTen[i / 10]
-                      : i < 160 ? static_cast<Limb>(std::min<Wide>(
-                                      Wide{kPowersOfTen[(i - 90) / 7]} * (i % 7 < 3 ? 1 : 999) - i % 2, kLimbBase - 1))
-                                : eightDigits(rng) * 10 + static_cast<Limb>(i % 10);
+    const auto limb = static_cast<uint32_t>(
+        i < 90    ? (i % 10) * kPowersOfTen[i / 10]
+        : i < 160 ? std::min<Word>(Word{kPowersOfTen[(i - 90) / 7]} * (i % 7 < 3 ? 1 : 999) - i % 2, kNineBase - 1)
+                  : eightDigits(rng) * 10 + static_cast<uint32_t>(i % 10));
     Word rest = 0;
     Word portableRest = 0;
     const Word groups[] = {TopGroup(limb, &rest), NextGroup(&rest), NextGroup(&rest)};
@@ -484,142 +484,145 @@ TEST(WordTwins, DigitGroups) {
   }
 }
 
-// Products of limbs by the build's route and in the limb radix, on operands
-// of every pair of lengths up to a record's, of random limbs and of limbs all
-// kLimbBase - 1 (the largest columns and carries); and the products divided
-// back by both routes.
+// a x b with a carry at every step: the plain schoolbook the library's
+// deferred carries must agree with.
+std::vector<ravur::detail::Limb> PlainProduct(const std::vector<ravur::detail::Limb>& a,
+                                              const std::vector<ravur::detail::Limb>& b) {
+  using namespace ravur::detail;
+  std::vector<Limb> product(a.size() + b.size(), 0);
+  for (size_t i = 0; i < a.size(); ++i) {
+    LimbSum carry = 0;
+    for (size_t k = 0; k < b.size(); ++k) {
+      carry = SplitLimbSum(LimbSum{a[i]} * b[k] + product[i + k] + carry, &product[i + k]);
+    }
+    product[i + b.size()] = static_cast<Limb>(carry);
+  }
+  return product;
+}
+
+// -1, 0 or 1 as the number x is below, equal to or above y.
+int CompareLimbs(std::vector<ravur::detail::Limb> x, std::vector<ravur::detail::Limb> y) {
+  x.resize(std::max(x.size(), y.size()), 0);
+  y.resize(x.size(), 0);
+  return std::lexicographical_compare(x.rbegin(), x.rend(), y.rbegin(), y.rend()) ? -1 : x == y ? 0 : 1;
+}
+
+// Products of limbs against the plain schoolbook, on operands of every pair
+// of lengths up to a record's, of random limbs and of limbs all kLimbBase - 1
+// (the largest columns and carries); and the products divided back, exactly
+// and not, and with low limbs made 0 and said to be, each quotient q checked
+// by q x b <= u < (q + 1) x b. A divisor's top limb is also made 1, 2, or
+// just below or at half the radix: scaled the most, or not at all.
 TEST(LimbRoutes, ProductsAndQuotientsAgree) {
   using namespace ravur::detail;
   std::mt19937_64 rng(10);
   std::uniform_int_distribution<Limb> anyLimb(0, kLimbBase - 1);
-  // A quarter of the divisors have three or four limbs (two binary words),
-  // of every bit length, some of them next to a power of two.
-  const std::vector<std::vector<Limb>> wordEdges = {{709551615, 446744073, 18},
-                                                    {709551616, 446744073, 18},
-                                                    {709551617, 446744073, 18},
-                                                    {0, 0, 1},
-                                                    {543950336, 264337593, 228162514, 79},
-                                                    {140172288, 451903530, 892457936, 664613997},
-                                                    {899124221, 285380274, 237940039, 1}};  // 2^90 - 3
-  Limb a[kFormLimbs];
-  Limb b[kFormLimbs];
+  const Limb tops[] = {1, 2, kLimbBase / 2 - 1, kLimbBase / 2, kLimbBase - 1};
   for (int i = 0; i < kRecords; ++i) {
-    const bool twoWords = i % 4 == 2;
-    const int32_t aCount = 1 + static_cast<int32_t>(rng() % kFormLimbs);
-    int32_t bCount = twoWords ? 3 + i / 4 % 2 : 1 + static_cast<int32_t>(rng() % kFormLimbs);
+    const auto aCount = 1 + static_cast<size_t>(rng() % kFormLimbs);
+    const auto bCount = 1 + static_cast<size_t>(i % 4 == 2 ? rng() % 3 : rng() % kFormLimbs);
     const bool largest = i % 8 == 0;
+    std::vector<Limb> a(aCount);
+    std::vector<Limb> b(bCount);
     for (Limb& limb : a) limb = largest ? kLimbBase - 1 : anyLimb(rng);
     for (Limb& limb : b) limb = largest ? kLimbBase - 1 : anyLimb(rng);
-    if (twoWords) b[bCount - 1] >>= i / 8 % 30;
-    if (twoWords && i % 32 == 10) {
-      const std::vector<Limb>& edge = wordEdges[static_cast<size_t>(i / 32) % wordEdges.size()];
-      std::copy(edge.begin(), edge.end(), b);
-      bCount = static_cast<int32_t>(edge.size());
-    }
-    Limb product[kProductLimbs];
-    Limb portable[kProductLimbs];
-    MultiplyLimbs(a, aCount, b, bCount, product);
-    MultiplyInLimbRadix(a, aCount, b, bCount, portable);
-    ASSERT_TRUE(std::equal(product, product + aCount + bCount, portable)) << aCount << " x " << bCount;
-    // The product divided by b (exact, so a long division stops early), and
-    // so with its lowest limb replaced, and with its low limbs made 0 and
-    // said to be, by both routes; b's top limb is also made 1, the divisor
-    // scaled the most.
-    const int32_t uCount = aCount + bCount;
+    if (i % 4 == 1) b.back() = tops[static_cast<size_t>(i / 4) % std::size(tops)];
+    if (a.back() == 0) a.back() = 1;
+    if (b.back() == 0) b.back() = 1;
+    std::vector<Limb> product(aCount + bCount);
+    MultiplyLimbs(a.data(), static_cast<int32_t>(aCount), b.data(), static_cast<int32_t>(bCount), product.data());
+    ASSERT_EQ(product, PlainProduct(a, b)) << aCount << " x " << bCount;
+    const auto uCount = static_cast<int32_t>(aCount + bCount);
     if (uCount > kDividendLimbs) continue;
-    if (i % 8 == 1) b[bCount - 1] = 1;
-    if (b[bCount - 1] == 0) continue;
     for (const int32_t shape : {0, 1, 2}) {
-      const bool exact = shape == 0;
-      Limb u[kDividendLimbs + 1];
-      Limb uPortable[kDividendLimbs + 1];
-      MultiplyInLimbRadix(a, aCount, b, bCount, u);
+      std::vector<Limb> u = product;
       if (shape == 1) u[0] = anyLimb(rng);
       const int32_t zeroLimbs = shape == 2 ? std::min(1 + i % 7, uCount - 1) : 0;
-      std::fill_n(u, zeroLimbs, 0);
-      std::copy_n(u, uCount, uPortable);
-      Limb quotient[kDividendLimbs];
-      Limb quotientPortable[kDividendLimbs];
-      DivideMovedLimbs(u, uCount, zeroLimbs, b, bCount, quotient);
-      DivideInLimbRadix(uPortable, uCount, b, bCount, quotientPortable);
-      ASSERT_TRUE(std::equal(quotient, quotient + aCount + 1, quotientPortable)) << uCount << " / " << bCount;
-      if (exact) {
-        ASSERT_TRUE(std::equal(a, a + aCount, quotient)) << uCount << " / " << bCount;
+      std::fill_n(u.begin(), zeroLimbs, 0);
+      std::vector<Limb> work = u;
+      work.push_back(rng());  // the limb the division may use
+      std::vector<Limb> quotient(aCount + 1, rng());
+      DivideMovedLimbs(work.data(), uCount, zeroLimbs, b.data(), static_cast<int32_t>(bCount), quotient.data());
+      if (shape == 0) {
+        ASSERT_EQ(std::vector<Limb>(quotient.begin(), quotient.end() - 1), a) << uCount << " / " << bCount;
+        ASSERT_EQ(quotient.back(), 0) << uCount << " / " << bCount;
+      }
+      std::vector<Limb> below = PlainProduct(quotient, b);
+      ASSERT_LE(CompareLimbs(below, u), 0) << uCount << " / " << bCount;
+      if (quotient[0] < kLimbBase - 1) {
+        quotient[0] += 1;
+        ASSERT_GT(CompareLimbs(PlainProduct(quotient, b), u), 0) << uCount << " / " << bCount;
       }
     }
   }
-  // Each of those divisors dividing its own multiple by kLimbBase^4, plus 1:
-  // the remainder is zero two limbs from the end, with a limb below that is
-  // not, so a step divides zero. Shifted, 2^90 - 3 has a top word of all ones,
-  // which puts that step's remainder test at its boundary.
-  for (const std::vector<Limb>& edge : wordEdges) {
-    const auto vCount = static_cast<int32_t>(edge.size());
-    const int32_t uCount = 4 + vCount;
-    const Limb power[] = {0, 0, 0, 0, 1};  // the quotient, kLimbBase^4
-    for (const bool portable : {false, true}) {
-      Limb u[kDividendLimbs + 1] = {1, 0, 0, 0};
-      std::copy(edge.begin(), edge.end(), u + 4);
-      Limb quotient[kDividendLimbs];
-      (portable ? DivideInLimbRadix : DivideLimbs)(u, uCount, edge.data(), vCount, quotient);
-      EXPECT_TRUE(std::equal(power, power + 5, quotient)) << edge.back() << (portable ? " portable" : "");
-    }
+  // Dividends that take an estimate one too large: u = (q + 1) x v - 1 with
+  // v's low limb kLimbBase - 1, whose top limbs look like (q + 1) x v's, so
+  // the first estimate is q + 1 and the subtraction goes below zero and is
+  // added back; v's top limb at half the radix and above, not scaled, and 1,
+  // scaled the most. And a window whose top limb equals v's.
+  for (const Limb top : {kLimbBase / 2, kLimbBase - 1, Limb{1}}) {
+    const std::vector<Limb> v = {kLimbBase - 1, 0, top};
+    const std::vector<Limb> q = {kLimbBase - 2};
+    std::vector<Limb> u = PlainProduct({kLimbBase - 1}, v);
+    u[0] -= 1;  // (q + 1) x v - 1, its low limb kLimbBase - 1 not 0
+    std::vector<Limb> work = u;
+    work.push_back(0);
+    Limb quotient[2] = {0, 0};
+    DivideLimbs(work.data(), 4, v.data(), 3, quotient);
+    EXPECT_EQ(quotient[0], kLimbBase - 2) << top;
+    EXPECT_EQ(quotient[1], 0) << top;
   }
-  // An exact quotient whose last pair the two-word division first estimates
-  // one too small, the remainder then equal to the divisor: its second
-  // correction at its boundary.
-  for (const bool portable : {false, true}) {
-    Limb u[kDividendLimbs + 1] = {817034720, 592637850, 311125065, 40639884, 117051160, 270193291};
-    const Limb v[] = {809635752, 85165610, 267166580, 665676979};
-    const Limb want[] = {709894860, 405892496, 0};
-    Limb quotient[kDividendLimbs];
-    (portable ? DivideInLimbRadix : DivideLimbs)(u, 6, v, 4, quotient);
-    EXPECT_TRUE(std::equal(want, want + 3, quotient)) << (portable ? "portable" : "");
+  // A remainder whose top limb equals v's after the first step, for two and
+  // three limbs: the next estimate is kLimbBase - 1 without a division.
+  for (const size_t n : {2, 3}) {
+    std::vector<Limb> v(n, 0);
+    v[0] = 5;
+    v[n - 1] = kLimbBase / 2 + 1;
+    std::vector<Limb> u = v;
+    u.insert(u.begin(), 7);
+    u[1] = 3;
+    std::vector<Limb> work = u;
+    work.push_back(0);
+    std::vector<Limb> q(2, 0);
+    DivideLimbs(work.data(), static_cast<int32_t>(n + 1), v.data(), static_cast<int32_t>(n), q.data());
+    EXPECT_LE(CompareLimbs(PlainProduct(q, v), u), 0) << n;
+    q[0] += 1;
+    EXPECT_GT(CompareLimbs(PlainProduct(q, v), u), 0) << n;
   }
 }
 
-// Two-word products and divisions, on random operands of every bit length
-// (a divisor of every top bit, a numerator just below divisor x 2^64) and
-// checked by the inverse: quotient x divisor + remainder gives the numerator.
-TEST(WordTwins, TwoWordArithmetic) {
+// The limb primitives against their portable twins and against the inverse,
+// on random operands of every bit length (a divisor of every top bit, a value
+// just below divisor x 2^kLimbBits): quotient x divisor + remainder gives the
+// value; and the digit count of a limb at and around every power of ten.
+TEST(WordTwins, LimbArithmetic) {
   using namespace ravur::detail;
   std::mt19937_64 rng(11);
   for (int i = 0; i < kRecords + 4096; ++i) {
-    const Word divisor = std::max<Word>((rng() | Word{1} << 63) >> (i % 64), 1);
-    const Word a = rng() >> (i / 64 % 64);
-    const auto b = static_cast<Word>(rng() & kHalfMask);
-    const TwoWords product = MultiplyWords(a, b);
-    const TwoWords portable = MultiplyAddPortable(a, b, 0);
-    ASSERT_EQ(product.high, portable.high) << i;
-    ASSERT_EQ(product.low, portable.low) << i;
-    // Sums and differences of two words, the low words carrying or
-    // borrowing about half the time and the high ones wrapping.
-    const TwoWords x{rng(), rng()};
-    const TwoWords y{rng() >> (i % 64), i % 7 == 0 ? 0 : i % 5 == 0 ? x.low : ~Word{0} - x.low + (i % 3)};
-    const TwoWords sum = AddTwoWords(x, y);
-    const TwoWords sumPortable = AddTwoWordsPortable(x, y);
-    const TwoWords difference = SubtractTwoWords(x, y);
-    const TwoWords differencePortable = SubtractTwoWordsPortable(x, y);
-    ASSERT_EQ(sum.high, sumPortable.high) << i;
-    ASSERT_EQ(sum.low, sumPortable.low) << i;
-    ASSERT_EQ(difference.high, differencePortable.high) << i;
-    ASSERT_EQ(difference.low, differencePortable.low) << i;
-    const TwoWords n = i % 2 == 0 ? TwoWords{rng() % divisor, rng()} : TwoWords{divisor - 1, ~Word{0} - (i % 3)};
-    Word remainder = 0;
-    Word remainderPortable = 0;
-    const Word quotient = DivideTwoWords(n, divisor, &remainder);
-    ASSERT_EQ(quotient, DivideTwoWordsPortable(n, divisor, &remainderPortable)) << i;
+    const auto divisor = std::max<Limb>(static_cast<Limb>((rng() | Word{1} << 63) >> (64 - kLimbBits + i % kLimbBits)), 1);
+    const auto high = static_cast<Limb>(i % 2 == 0 ? static_cast<Limb>(rng()) % divisor : divisor - 1);
+    const auto low = static_cast<Limb>(i % 2 == 0 ? rng() : ~Limb{0} - static_cast<Limb>(i % 3));
+    const LimbSum value = (LimbSum{high} << kLimbBits) | low;
+    Limb remainder = 0;
+    Limb remainderPortable = 0;
+    const Limb quotient = DivideLimbSum(value, divisor, &remainder);
+    ASSERT_EQ(quotient, DivideLimbSumPortable(value, divisor, &remainderPortable)) << i;
     ASSERT_EQ(remainder, remainderPortable) << i;
     ASSERT_LT(remainder, divisor) << i;
-    // quotient x divisor as quotient x (divisor's upper half) x 2^32 plus
-    // quotient x (its lower half), then the remainder, carries added.
-    const TwoWords upper = MultiplyAddPortable(quotient, divisor >> kHalfBits, 0);
-    const TwoWords lower = MultiplyAddPortable(quotient, divisor & kHalfMask, 0);
-    Word low = lower.low + (upper.low << kHalfBits);
-    Word high = lower.high + (upper.high << kHalfBits) + (upper.low >> kHalfBits) + (low < lower.low ? 1 : 0);
-    low += remainder;
-    high += low < remainder ? 1 : 0;
-    ASSERT_EQ(high, n.high) << i;
-    ASSERT_EQ(low, n.low) << i;
+    ASSERT_TRUE(LimbSum{quotient} * divisor + remainder == value) << i;
+    // The split by the radix, of values up to the largest it takes.
+    const LimbSum splitValue = i % 3 == 0 ? kLargestSplit - static_cast<Limb>(i) : value % kLargestSplit;
+    Limb splitLow = 0;
+    const LimbSum splitHigh = SplitLimbSum(splitValue, &splitLow);
+    ASSERT_LT(splitLow, kLimbBase) << i;
+    ASSERT_TRUE(splitHigh * kLimbBase + splitLow == splitValue) << i;
+  }
+  for (int32_t k = 1; k <= kLimbDigits; ++k) {
+    ASSERT_EQ(DigitCount(kPowersOfTen[k] - 1), k) << k;
+    if (k < kLimbDigits) {
+      ASSERT_EQ(DigitCount(kPowersOfTen[k]), k + 1) << k;
+    }
+    ASSERT_EQ(DigitCount(kPowersOfTen[k - 1]), k) << k;
   }
 }
 
