@@ -148,38 +148,25 @@ void DxNumberToCharArr(char* buffer, const DxNumber* number) {
 
 namespace {
 
-// A record's integer digits, most significant first, after the zeros
-// GatherLimbs reads before them.
-struct IntegerDigits {
-  int8_t room[kGatherPad + kIntCapacity];
+// A record's digits, most significant first (the integer digits reversed,
+// then the fraction digits), with the zeros GatherLimbs reads around them.
+struct RecordDigits {
+  int8_t room[kGatherPad + kFormDigits + kGatherPad];
 };
 
-// The fraction limbs GatherLimbs can read within the record: it reads the
-// whole of every limb, up to kLimbDigits x fracLimbs digits.
-constexpr int32_t kFracLimbsInPlace = kFracCapacity / kLimbDigits;
-
 // The record's value as limbs, aligned on the point, normalised; the flags
-// copied (an infinite record's digits are read like any others). The
-// fraction's digits are read in place (every position past fracCount holds
-// 0), the integer's from a reversed copy.
+// copied (an infinite record's digits are read like any others).
 void ReadRecord(const DxNumber* number, RecordLimbs* value) {
-  const int32_t fracLimbs = (number->fracCount + kLimbDigits - 1) / kLimbDigits;
-  const int32_t zerosBelow = kLimbDigits * fracLimbs - number->fracCount;
-  if (fracLimbs <= kFracLimbsInPlace) {
-    GatherLimbs(number->fracDigits, number->fracCount, zerosBelow, value->limbs);
-  } else {
-    int8_t fraction[kFracCapacity + kGatherPad];
-    std::memcpy(fraction, number->fracDigits, sizeof number->fracDigits);
-    std::memset(fraction + kFracCapacity, 0, kGatherPad);
-    GatherLimbs(fraction, number->fracCount, zerosBelow, value->limbs);
-  }
-  IntegerDigits integer;
-  int8_t* const digits = integer.room + kGatherPad;
-  std::memset(integer.room, 0, kGatherPad);
+  RecordDigits form;
+  int8_t* const digits = form.room + kGatherPad;
+  const int32_t count = number->intCount + number->fracCount;
+  std::memset(form.room, 0, kGatherPad);
   CopyDigits<true>(reinterpret_cast<const char*>(number->intDigits), reinterpret_cast<char*>(digits),
                    number->intCount, 0);
-  value->count = fracLimbs + GatherLimbs(digits, number->intCount, 0, value->limbs + fracLimbs);
-  value->fracLimbs = fracLimbs;
+  std::memcpy(digits + number->intCount, number->fracDigits, static_cast<size_t>(number->fracCount));
+  std::memset(digits + count, 0, kGatherPad);
+  value->fracLimbs = (number->fracCount + kLimbDigits - 1) / kLimbDigits;
+  value->count = GatherLimbs(digits, count, kLimbDigits * value->fracLimbs - number->fracCount, value->limbs);
   value->isNegative = number->isNegative;
   value->isInfinite = number->isInfinite;
   TrimTop(value);
