@@ -90,10 +90,6 @@ void SpreadLimbs(const Limb* limbs, const int32_t first, const int32_t count, in
   }
 }
 
-int8_t DigitOfLimbs(const Limb* limbs, const int32_t position) {
-  return static_cast<int8_t>(limbs[position / kLimbDigits] / kPowersOfTen[position % kLimbDigits] % kDecimal);
-}
-
 // Schoolbook long multiplication (TAOCP vol. 2, 4.3.1, Algorithm M) with the
 // carries deferred: the rows' products are summed into LimbSum columns, the
 // first row writing its columns and the ones above cleared, and carried once

@@ -49,9 +49,6 @@ int32_t GatherLimbs(const int8_t* digits, int32_t count, int32_t zerosBelow, Lim
 // kLimbDigits x their count.
 void SpreadLimbs(const Limb* limbs, int32_t first, int32_t count, int8_t* digits, int32_t step);
 
-// The decimal digit of weight 10^position, a position inside the limbs.
-int8_t DigitOfLimbs(const Limb* limbs, int32_t position);
-
 // product[0..aCount + bCount) = a x b, schoolbook, for counts of 1 or more;
 // aCount + bCount is at most kProductLimbs.
 void MultiplyLimbs(const Limb* a, int32_t aCount, const Limb* b, int32_t bCount, Limb* product);
