@@ -250,8 +250,9 @@ bool DivideByTopLimbs(const Limb* u, const int32_t uCount, const Limb* v, const 
   return true;
 }
 
-// The longest divisor DivideLimbNumbers packs.
-constexpr int32_t kPackedDivisorLimbs = 2;
+// The longest divisor DivideLimbNumbers packs: two limbs or three, packed
+// into one or two, for the short routes of the division.
+constexpr int32_t kPackedDivisorLimbs = 3;
 
 // out = limbs[0..count) x 10^k (k from 1 to kLimbDigits - 1), normalised:
 // count or count + 1 limbs.
@@ -305,18 +306,19 @@ void DivideLimbNumbers(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* right, 
     --divisorCount;
     --shift;
   }
-  // A two-limb divisor whose digits would fit one limb once the zeros in its
-  // lowest limb are dropped is packed so, for the short division: with t the
-  // digits of its top limb and 10^t dividing its lowest, V = V' x 10^t, and
-  // the quotient floor(L B^shift / V) is floor(L x 10^(kLimbDigits - t) x
-  // B^(shift - 1) / V'), where V' is V x 10^(kLimbDigits - t) without its
-  // lowest limb, then 0. A longer divisor is not packed: its quotient mostly
-  // comes from its top limbs alone.
+  // A divisor of n limbs (2 or 3) whose digits would fit n - 1 limbs once the
+  // zeros in its lowest limb are dropped is packed so, for the shorter
+  // route: with t the digits of its top limb and 10^t dividing its lowest,
+  // V x 10^(kLimbDigits - t) = V' x B, and the quotient floor(L B^shift / V)
+  // is floor(L x 10^(kLimbDigits - t) x B^(shift - 1) / V'). (A divisor of
+  // one limb never passes the test: its limb is below 10^t.) A longer
+  // divisor is not packed: its quotient mostly comes from its top limbs
+  // alone.
   Limb packed[kFormLimbs + 1];
   Limb scaled[kRoom + 1];
   const Limb* dividendLimbs = left->limbs;
   int32_t dividendLimbCount = left->count;
-  if (divisorCount == kPackedDivisorLimbs && divisor[0] % kPowersOfTen[rightTopDigits] == 0) {
+  if (divisorCount <= kPackedDivisorLimbs && divisor[0] % kPowersOfTen[rightTopDigits] == 0) {
     MultiplyByPowerOfTen(divisor, divisorCount, kLimbDigits - rightTopDigits, packed);
     divisor = packed + 1;
     --divisorCount;

@@ -16,15 +16,6 @@ static_assert(kNumeralPad >= kWordBytes, "the parser reads a word before the tex
 
 // --- Text in ---------------------------------------------------------------------
 
-// The value of the count (1 to kEightDigits) digit characters at chars
-// followed by kEightDigits - count zeros, read as one word: the bytes after
-// the digits are cleared once the characters are digits (the digits borrow
-// nothing from the bytes above them).
-Limb LeadingDigitsValue(const char* chars, const int32_t count) {
-  const Word digits = (LoadLittle(chars) - kZeroChars) & (~Word{0} >> (kByteBits * (kEightDigits - count)));
-  return EightDigitsValue(digits);
-}
-
 // The value of the count (1 to kEightDigits) digit characters that end at
 // end, read as the word that ends there: the bytes before the digits are
 // shifted out before '0' is taken from the digits (a byte below '0' there
@@ -45,19 +36,6 @@ uint32_t NineCharsValue(const char* chars) {
 Limb LimbCharsValue(const char* chars) {
   Limb value = NineCharsValue(chars);
   for (int32_t h = 1; h < kNinesPerLimb; ++h) value = value * kNineBase + NineCharsValue(chars + h * kNineDigits);
-  return value;
-}
-
-// The value of the count (1 to kLimbDigits - 1) digit characters at chars
-// followed by kLimbDigits - count zeros: its whole nines, then the rest
-// (1 to 8 digits, or none) followed by zeros, then zero nines.
-Limb LeadingLimbValue(const char* chars, const int32_t count) {
-  Limb value = 0;
-  int32_t h = 0;
-  for (; (h + 1) * kNineDigits <= count; ++h) value = value * kNineBase + NineCharsValue(chars + h * kNineDigits);
-  const int32_t rest = count - h * kNineDigits;
-  if (rest > 0) value = value * kNineBase + LeadingDigitsValue(chars + h * kNineDigits, rest) * kDecimal, ++h;
-  for (; h < kNinesPerLimb; ++h) value *= kNineBase;
   return value;
 }
 
@@ -114,7 +92,11 @@ inline NumeralStatus BuildLimbNumber(const char* text, const size_t length, cons
   Limb* limb = number->limbs + fracLimbs;
   const char* c = fracBegin;
   for (; fracEnd - c >= kLimbDigits; c += kLimbDigits) *--limb = LimbCharsValue(c);
-  if (c != fracEnd) *--limb = LeadingLimbValue(c, static_cast<int32_t>(fracEnd - c));
+  // The last one, followed by zeros: its digits' value scaled up past them.
+  if (c != fracEnd) {
+    const auto rest = static_cast<int32_t>(fracEnd - c);
+    *--limb = TrailingLimbValue(fracEnd, rest) * kPowersOfTen[kLimbDigits - rest];
+  }
   int32_t k = fracLimbs;
   const char* top = intEnd;
   for (; top - intBegin >= kLimbDigits; top -= kLimbDigits) number->limbs[k++] = LimbCharsValue(top - kLimbDigits);

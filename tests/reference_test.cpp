@@ -169,6 +169,11 @@ TEST(AgainstReference, DivisionCorrections) {
       {"86419752308641975230864197523.0000000001", "12345678901234567890123456789"},
       {"20000000000000000001", "2"}, {"200000000.0000000002", "-.2"},
       {"2469135780", "1234567890"}, {"12345678900000000000000000001", "1234567890"},
+      // Divisors whose digits fit one limb fewer once the zeros of their
+      // lowest limb are dropped, packed so; and the same a digit longer.
+      {"98765432109876543210.123", "12345678901234567890.1234567891234567"},
+      {"98765432109876543210.123", "-12345678901234567890.12345678912345678"},
+      {"-5", "1234567.00000000001"}, {"-5", "1234567.000000000001"}, {"3", "70000000000000000.01"},
       // The widest operands, and the quotient's point moved furthest each way.
       {widest, widest}, {widest, tiniest}, {tiniest, widest}, {wideInteger, "1"}, {"1", wideInteger},
       {widest, "3"}, {"7", widest},
