@@ -104,9 +104,33 @@ constexpr int32_t kRowsPerBlock = 18;
 static_assert(LimbSum{kRowsPerBlock} * (kLimbBase - 1) * (kLimbBase - 1) + (kLimbBase - 1) <=
                   kLargestSplit - kLargestSplit / kLimbBase,
               "a block's column sums and carry split by SplitLimbSum");
+
+// Up to kShortProducts limb products, the columns are summed with nothing
+// cleared and carried once, straight into the product: no column sums more
+// than min(aCount, bCount) products, within a block's.
+constexpr int32_t kShortProducts = 16;
+static_assert(kShortProducts < (kRowsPerBlock + 1) * (kRowsPerBlock + 1), "a short product's columns are a block's");
+
+void MultiplyShort(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {
+  LimbSum columns[kShortProducts];
+  for (int32_t k = 0; k < bCount; ++k) columns[k] = LimbSum{a[0]} * b[k];
+  for (int32_t i = 1; i < aCount; ++i) {
+    LimbSum* const row = columns + i;
+    for (int32_t k = 0; k + 1 < bCount; ++k) row[k] += LimbSum{a[i]} * b[k];
+    row[bCount - 1] = LimbSum{a[i]} * b[bCount - 1];
+  }
+  LimbSum carry = 0;
+  for (int32_t j = 0; j + 1 < aCount + bCount; ++j) carry = SplitLimbSum(columns[j] + carry, &product[j]);
+  product[aCount + bCount - 1] = static_cast<Limb>(carry);
+}
+
 }  // namespace
 
 void MultiplyLimbs(const Limb* a, const int32_t aCount, const Limb* b, const int32_t bCount, Limb* product) {
+  if (aCount * bCount <= kShortProducts) {
+    MultiplyShort(a, aCount, b, bCount, product);
+    return;
+  }
   LimbSum columns[kProductLimbs];
   for (int32_t k = 0; k < bCount; ++k) columns[k] = LimbSum{a[0]} * b[k];
   std::fill_n(columns + bCount, aCount, 0);
