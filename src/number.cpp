@@ -49,14 +49,14 @@ void CombineRun(const Placed& x, const Placed& y, const int32_t from, const int3
 
 // Up to this many limbs, a sum or difference reads each operand from a copy
 // at its place among zeros: finding the runs costs more than the copies.
-constexpr int32_t kShortCombineLimbs = 6;
+constexpr int32_t kShortCombineLimbs = 5;
 
 // A short operand's copy: a block of zeros, its limbs as a block at its place
 // (a whole block read from them, within a number's room), and a block of
 // zeros over whatever that block took past them. Fixed-size blocks are a few
 // vector moves, and the sum then reads limbs with no test of where they lie
 // (a test whose outcome is as random as the operands' lengths).
-constexpr int32_t kShortBlockLimbs = 8;
+constexpr int32_t kShortBlockLimbs = 6;
 constexpr int32_t kShortRoomLimbs = kShortCombineLimbs + kShortBlockLimbs;
 static_assert(kShortBlockLimbs > kShortCombineLimbs && kShortBlockLimbs <= kNumberLimbs && kNumberLimbs <= kRecordLimbs,
               "a block covers any short operand's limbs and the zeros below and above them");
