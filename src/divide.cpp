@@ -43,20 +43,20 @@ namespace ravur::detail {
 //  (5) D6: after (3) the subtraction goes below zero by less than v, and
 //      adding v back once brings it into [0, v); the carry out of the top
 //      cancels the deficit.
-//  (6) n = 2 (DivideByTwoLimbs): the estimate from r1 x B + r0 over v1 alone,
-//      without (3)'s test, is q, q + 1 or q + 2 (Theorem B). Its rest' is
-//      below 2B, so rest' x B + u[j] < 2B^2, and q' x v0 < B^2; the window
-//      is raised by v = v1 x B + v0 < B^2 at most twice until it reaches
-//      q' x v0: every value stays below 4B^2, within a LimbSum, and the
-//      remainder, below v <= B x 2^kLimbBits, is split into r1, r0 by
-//      SplitLimbSum.
+//  (6) n = 2 (DivideByTwoLimbs): the remainder r < v = v1 x B + v0 < (v1 +
+//      1) x B, read as r1 x B + r0 (r1 <= v1). The estimate from r over v1
+//      alone, without (3)'s test, is q, q + 1 or q + 2 (Theorem B); for r1
+//      < v1, r < v1 x B < v1 x 2^kLimbBits, so DivideLimbSum takes it (1).
+//      Its rest' is below 2B, so rest' x B + u[j] < 2B^2, and q' x v0 <
+//      B^2; the window is raised by v < B^2 at most twice until it reaches
+//      q' x v0: every value stays below 4B^2, within a LimbSum.
 
 namespace {
 
 constexpr LimbSum kBias = LimbSum{kLimbBase} * kLimbBase;
 static_assert(kBias >= LimbSum{kLimbBase - 1} * (kLimbBase - 1) + kLimbBase && kBias + kLimbBase <= kLargestSplit,
               "(4): a biased limb of D4 is positive and split by SplitLimbSum");
-static_assert(kBias <= ~LimbSum{0} / 4 && kBias <= kLargestSplit, "(6): the two-limb window below 4B^2, split");
+static_assert(kBias <= ~LimbSum{0} / 4, "(6): the two-limb window below 4B^2");
 
 // True when limbs[0..n) are all zero.
 bool IsZeroRun(const Limb* limbs, const int32_t n) {
@@ -113,18 +113,23 @@ void AddBack(Limb* window, const Limb* v, const int32_t n) {
   }
 }
 
-// Algorithm D for n = 2 (bound 6), the remainder held as two limbs r1, r0
-// and each step's D3 and D4 fused: the estimate q' of (r1 x B + r0) / v1
-// leaves rest' = r1 x B + r0 - q' x v1, and the window less q' x v is
-// rest' x B + u[j] - q' x v0.
+// Algorithm D for n = 2 (bound 6), the remainder held as one LimbSum r and
+// each step's D3 and D4 fused: the estimate q' of r / v1 leaves rest' = r -
+// q' x v1, and the window less q' x v, the next remainder, is rest' x B +
+// u[j] - q' x v0. The remainder is never split into limbs: the next estimate
+// divides it whole.
 void DivideByTwoLimbs(const Limb* u, const int32_t uCount, const int32_t low, const Limb* v, Limb* quotient) {
   const LimbSum divisor = LimbSum{v[1]} * kLimbBase + v[0];
-  Limb r1 = u[uCount];
-  Limb r0 = u[uCount - 1];
+  const LimbSum topOfLargest = LimbSum{v[1]} * kLimbBase;  // r from here on has the top limb v1
+  LimbSum remainder = LimbSum{u[uCount]} * kLimbBase + u[uCount - 1];
   for (int32_t j = uCount - 2; j >= 0; --j) {
     Limb estimate = kLimbBase - 1;
-    Limb rest = r0 + v[1];  // when r1 is v1: the rest of the estimate B - 1
-    if (r1 < v[1]) estimate = DivideLimbSum(LimbSum{r1} * kLimbBase + r0, v[1], &rest);
+    Limb rest = 0;
+    if (remainder < topOfLargest) {
+      estimate = DivideLimbSum(remainder, v[1], &rest);
+    } else {
+      rest = static_cast<Limb>(remainder - LimbSum{estimate} * v[1]);
+    }
     LimbSum window = LimbSum{rest} * kLimbBase + u[j];
     const LimbSum subtrahend = LimbSum{estimate} * v[0];
     while (window < subtrahend) {
@@ -132,8 +137,8 @@ void DivideByTwoLimbs(const Limb* u, const int32_t uCount, const int32_t low, co
       window += divisor;
     }
     quotient[j] = estimate;
-    r1 = static_cast<Limb>(SplitLimbSum(window - subtrahend, &r0));
-    if (r1 == 0 && r0 == 0 && j <= low) {
+    remainder = window - subtrahend;
+    if (remainder == 0 && j <= low) {
       std::fill_n(quotient, j, 0);
       return;
     }
