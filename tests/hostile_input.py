@@ -138,7 +138,10 @@ class HostileInput(unittest.TestCase):
         for name, g, w in zip(("stdout", "stderr", "status"), got, want):
             if g != w:
                 lines = [(a, b) for a, b in zip(str(g).splitlines(), str(w).splitlines()) if a != b][:1]
-                self.fail(f"{name} differs: first differing line (got, want): {lines or (g, w)}"[:2000])
+                # The whole run named too: a failure that does not repeat
+                # (an emulator's hiccup) still says what calc did.
+                self.fail(f"{name} differs: first differing line (got, want): {lines or (g, w)}"[:2000] +
+                          f"\n(exit status {got[2]}, standard error begins {got[1][:300]!r})")
 
     def test_model_agrees_with_known_lines(self):
         # Pins the model itself to a few hand-written answers.
