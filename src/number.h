@@ -25,9 +25,8 @@ constexpr int32_t kNumberLimbs = 4 * kNumeralSideLimbs;
 constexpr int32_t kRecordLimbs = kProductLimbs + 2;
 
 // A signed decimal number: limbs[k] has weight kLimbBase^(k - fracLimbs), so
-// limbs[0..fracLimbs) are the fraction, kLimbDigits digits each from the point
-// down,
-// and the integer lies above them. Only limbs[0..count) are in use; every
+// limbs[0..fracLimbs) are the fraction, kLimbDigits digits each from the
+// point down, and the integer lies above them. Only limbs[0..count) are in use; every
 // limb at or beyond count reads as 0, so count may be below fracLimbs (a
 // number below kLimbBase^(count - fracLimbs) without leading zero limbs).
 // Normalised: count is 0 (zero) or limbs[count - 1] is not 0. Low zero limbs

@@ -315,8 +315,7 @@ char* WriteTrailingLimb(const Limb limb, char* out) {
 
 }  // namespace
 
-template <int32_t kRoom>
-size_t FormatLimbNumber(const LimbsIn<kRoom>* number, char* buffer) {
+size_t FormatLimbNumber(const LimbNumber* number, char* buffer) {
   // The sign written, and then kept or written over, with no branch: result
   // signs are as random as the operands'.
   char* out = buffer;
@@ -348,8 +347,6 @@ size_t FormatLimbNumber(const LimbsIn<kRoom>* number, char* buffer) {
   *out = '\0';
   return static_cast<size_t>(out - buffer);
 }
-template size_t FormatLimbNumber(const LimbNumber* number, char* buffer);
-template size_t FormatLimbNumber(const RecordLimbs* number, char* buffer);
 
 
 }  // namespace ravur::detail

@@ -29,16 +29,15 @@ NumeralStatus ParseLimbText(const char* text, size_t length, LimbNumber* number)
 // readable.
 NumeralStatus ParseLimbFront(const char* text, size_t available, size_t* length, LimbNumber* number);
 
-// Bytes the text of any number formed on accepted numerals, or of any
-// record, needs, with the terminator and the kNineDigits - 1 bytes the writer
-// may use past it (it writes a limb's digits nine at a time).
+// Bytes the text of any number formed on accepted numerals needs, with the
+// terminator and the kNineDigits - 1 bytes the writer may use past it (it
+// writes a limb's digits nine at a time).
 constexpr int32_t kLimbTextRoom = kLongestText + kNineDigits;
 
 // Writes the text DxNumberToCharArr gives the same value: optional "-", then
 // "#INFINITE" or the integer digits ("0" when there are none), then "." and
 // the fraction digits without trailing zeros when there are any; then the
 // terminator. Returns the length. buffer holds kLimbTextRoom bytes.
-template <int32_t kRoom>
-size_t FormatLimbNumber(const LimbsIn<kRoom>* number, char* buffer);
+size_t FormatLimbNumber(const LimbNumber* number, char* buffer);
 
 }  // namespace ravur::detail
