@@ -303,21 +303,11 @@ void MoveFloatPoint(DxNumber* number, const int32_t requested) {
 
 namespace {
 
-// The integer digits from the highest non-zero one; a zero with integer
-// digits has one, a record without any has none.
-int32_t SignificantIntDigits(const DxNumber* number) {
-  int32_t count = number->intCount;
-  while (count > 1 && number->intDigits[count - 1] == 0) --count;
-  return count;
-}
-
-// The shape of a zero product (ravur.h): the one long multiplication gives,
-// its partial products summed, the right operand's digits shifted by the
-// left one's reaching the units (b - 1 + a >= 1).
-bool ZeroProductHasIntDigit(const DxNumber* left, const DxNumber* right) {
-  const int32_t a = SignificantIntDigits(left);
-  const int32_t b = SignificantIntDigits(right);
-  return left->fracCount == 0 && right->fracCount == 0 && b > 0 && b - 1 + a >= 1;
+// The integer digits of an operand without fraction digits, from its
+// highest non-zero one, as its limbs give them; a zero with integer digits
+// has one, a record without any has none.
+int32_t IntDigitsOf(const DxNumber* number, const RecordLimbs& value) {
+  return value.count == 0 ? std::min(number->intCount, 1) : TopDigitExponent(&value);
 }
 
 }  // namespace
@@ -327,8 +317,13 @@ void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
     MakeInfiniteResult(result, left->isNegative != right->isNegative);
     return;
   }
-  const auto shape = [left, right](const RecordLimbs&, const RecordLimbs&, const RecordLimbs& product) {
-    return product.count == 0 && ZeroProductHasIntDigit(left, right);
+  // The shape of a zero product (ravur.h): the one long multiplication gives,
+  // its partial products summed, the right operand's digits shifted by the
+  // left one's reaching the units (b - 1 + a >= 1).
+  const auto shape = [left, right](const RecordLimbs& l, const RecordLimbs& r, const RecordLimbs& product) {
+    if (product.count != 0 || left->fracCount != 0 || right->fracCount != 0) return false;
+    const int32_t b = IntDigitsOf(right, r);
+    return b > 0 && b - 1 + IntDigitsOf(left, l) >= 1;
   };
   ApplyToValues(left, right, result, MultiplyLimbNumbers<kRecordLimbs>, shape);
 }

@@ -354,6 +354,25 @@ TEST(Multiply, ProductsReplayedSwapped) {
   }
 }
 
+// A zero product has the digit 0 before the point only when neither operand
+// has fraction digits and the right one's integer digits, shifted by the
+// left one's, reach the units ("." parses with no integer digits).
+TEST(Multiply, ZeroProductsTakeTheShapeOfTheirPartialProducts) {
+  const struct {
+    const char* left;
+    const char* right;
+    int32_t intCount;
+  } shapes[] = {{".", "5", 0}, {".", "12", 1}, {"0", "5", 1}, {"5", ".", 0}, {"12", ".", 0}, {"0", ".5", 0}};
+  for (const auto& shape : shapes) {
+    const DxNumber left = Parse(shape.left);
+    const DxNumber right = Parse(shape.right);
+    DxNumber product;
+    DxMultiply(&left, &right, &product);
+    EXPECT_EQ(product.intCount, shape.intCount) << shape.left << " x " << shape.right;
+    EXPECT_EQ(product.fracCount, 0) << shape.left << " x " << shape.right;
+  }
+}
+
 TEST(Divide, QuotientsCutAtTheDigitBound) {
   const std::string two_hundred = "12345678901234567890" + std::string(180, '7');
   const Row quotients[] = {
