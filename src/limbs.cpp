@@ -33,63 +33,6 @@ int32_t GatherLimbs(const int8_t* digits, const int32_t count, const int32_t zer
   return limbCount;
 }
 
-namespace {
-
-// Writes the lowest `count` digits of value to digits[0], digits[kStep], ...
-template <int32_t kStep>
-void SpreadLimb(Limb value, const int32_t count, int8_t* digits) {
-  for (int32_t i = 0; i < count; ++i) {
-    const Limb rest = value / kDecimal;
-    digits[i * kStep] = static_cast<int8_t>(value - rest * kDecimal);
-    value = rest;
-  }
-}
-
-// All kLimbDigits digits of value, a nine at a time from the lowest: the top
-// digit of each nine by a division, the other eight split in the lanes of one
-// word (EightDigitBytes).
-template <int32_t kStep>
-void SpreadWholeLimb(Limb value, int8_t* digits) {
-  for (int32_t h = 0; h < kNinesPerLimb; ++h, digits += kNineDigits * kStep) {
-    const Limb above = h + 1 < kNinesPerLimb ? value / kNineBase : 0;
-    const auto nine = static_cast<uint32_t>(value - above * kNineBase);
-    value = above;
-    const uint32_t top = nine / kPowersOfTen[kEightDigits];
-    const Word bytes = EightDigitBytes(nine - top * kPowersOfTen[kEightDigits]);
-    if (kStep > 0) {
-      StoreLittle(digits, bytes);
-    } else {
-      StoreBig(digits - (kEightDigits - 1), bytes);
-    }
-    digits[kEightDigits * kStep] = static_cast<int8_t>(top);
-  }
-}
-
-// SpreadLimbs for one direction, known when compiled, so that a whole limb's
-// digits are written by straight-line code.
-template <int32_t kStep>
-void SpreadRun(const Limb* limbs, const int32_t first, const int32_t count, int8_t* digits) {
-  int32_t k = first / kLimbDigits;
-  int32_t at = 0;  // digits written
-  const int32_t below = first % kLimbDigits;  // digits of limbs[k] under the run
-  if (below > 0 && count > 0) {
-    at = std::min(kLimbDigits - below, count);
-    SpreadLimb<kStep>(limbs[k++] / kPowersOfTen[below], at, digits);
-  }
-  for (; at + kLimbDigits <= count; ++k, at += kLimbDigits) SpreadWholeLimb<kStep>(limbs[k], digits + at * kStep);
-  if (at < count) SpreadLimb<kStep>(limbs[k], count - at, digits + at * kStep);
-}
-
-}  // namespace
-
-void SpreadLimbs(const Limb* limbs, const int32_t first, const int32_t count, int8_t* digits, const int32_t step) {
-  if (step > 0) {
-    SpreadRun<1>(limbs, first, count, digits);
-  } else {
-    SpreadRun<-1>(limbs, first, count, digits);
-  }
-}
-
 // Schoolbook long multiplication (TAOCP vol. 2, 4.3.1, Algorithm M) with the
 // carries deferred: the rows' products are summed into LimbSum columns, the
 // first row writing its columns and the ones above cleared, and carried once

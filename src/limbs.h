@@ -43,12 +43,6 @@ constexpr int32_t kGatherPad = kLimbDigits - 1;
 // and digits[count..count + kGatherPad) must be readable and hold 0.
 int32_t GatherLimbs(const int8_t* digits, int32_t count, int32_t zerosBelow, Limb* limbs);
 
-// Spreads `count` decimal digits of the limbs, from the one of weight
-// 10^first upward, to digits[0], digits[step], digits[2 x step], ... (step 1
-// or -1). The run lies inside the limbs: first + count is at most
-// kLimbDigits x their count.
-void SpreadLimbs(const Limb* limbs, int32_t first, int32_t count, int8_t* digits, int32_t step);
-
 // product[0..aCount + bCount) = a x b, schoolbook, for counts of 1 or more;
 // aCount + bCount is at most kProductLimbs.
 void MultiplyLimbs(const Limb* a, int32_t aCount, const Limb* b, int32_t bCount, Limb* product);
@@ -61,8 +55,7 @@ inline Limb ScaleLimbs(const Limb* from, const int32_t count, const Limb scale, 
   return static_cast<Limb>(carry);
 }
 
-// Decimal digits, eight a word (words.h), and their base.
-constexpr Limb kDecimal = 10;
+// Decimal digits, eight a word (words.h).
 constexpr int32_t kEightDigits = 8;
 
 // Digits of a non-zero limb: with b its bit length, t = floor(b log10 2)

@@ -2,6 +2,7 @@
 
 #include "number.h"
 #include "numeral_runs.h"
+#include "text.h"
 #include "words.h"
 
 #include <algorithm>
@@ -178,11 +179,12 @@ void ReadRecord(const DxNumber* number, RecordLimbs* value) {
 // has the digit 0 before the point (intCount 1) when hasIntDigit says so, as
 // the operation does, and no integer digits otherwise.
 //
-// The value's digits are written straight to their places, position p of
-// the limbs (weight 10^(p - places)) to the integer digit p - places or the
-// fraction digit places - 1 - p, from the lowest non-zero limb's to the top
-// digit's: every other position of the cleared record is 0 already, and only
-// the zeros at the end of that limb are left to trim.
+// The limbs are written as text, top first, so that position p of the limbs
+// (weight 10^(p - places)) is the character at units - p; the integer digits
+// p - places and the fraction digits places - 1 - p are copied from it, from
+// the lowest non-zero limb's to the top digit's: every other position of the
+// cleared record is 0 already, and only the zeros at the end of that limb are
+// left to trim.
 template <int32_t kRoom>
 void PlaceNumber(const LimbsIn<kRoom>* value, const int32_t shift, const bool hasIntDigit, DxNumber* result) {
   InitDxNumberToZero(result);
@@ -204,14 +206,21 @@ void PlaceNumber(const LimbsIn<kRoom>* value, const int32_t shift, const bool ha
     MakeInfinite(result);
     return;
   }
+  char text[kLimbDigits * kRoom + 1];
+  const char* const units = WriteLimbDigits(limbs, value->count, text) - 1;
   result->intCount = std::max(top - places, 0);
   const int32_t newUnits = std::clamp(-places, 0, result->intCount);  // zeros a shift brings below the value
-  SpreadLimbs(limbs, std::max(places, 0), result->intCount - newUnits, result->intDigits + newUnits, 1);
+  const int32_t intRun = result->intCount - newUnits;
+  if (intRun > 0) {
+    CopyDigits<true>(units - std::max(places, 0) - (intRun - 1), reinterpret_cast<char*>(result->intDigits + newUnits),
+                     intRun, -'0');
+  }
   const int32_t lowest = std::max(places - kFracCapacity, kLimbDigits * lowLimb);
   const int32_t highest = std::min(places, top) - 1;
   if (highest >= lowest) {
     result->fracCount = places - lowest;
-    SpreadLimbs(limbs, lowest, highest - lowest + 1, result->fracDigits + result->fracCount - 1, -1);
+    CopyDigits<false>(units - highest, reinterpret_cast<char*>(result->fracDigits + places - 1 - highest),
+                      highest - lowest + 1, -'0');
     AdjustBits(result);
   }
   if (result->intCount == 0 && hasIntDigit) result->intCount = 1;

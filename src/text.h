@@ -40,4 +40,9 @@ constexpr int32_t kLimbTextRoom = kLongestText + kNineDigits;
 // terminator. Returns the length. buffer holds kLimbTextRoom bytes.
 size_t FormatLimbNumber(const LimbNumber* number, char* buffer);
 
+// Writes the kLimbDigits x count digits of limbs[0..count) (count >= 1), the
+// top limb's first, leading zeros included, and returns their end; the byte
+// there may be written too.
+char* WriteLimbDigits(const Limb* limbs, int32_t count, char* out);
+
 }  // namespace ravur::detail

@@ -97,7 +97,6 @@ inline int32_t HighestSetByte(const Word word) { return HighestSetBytePortable(w
 #endif
 
 inline Word LoadBig(const void* from) { return ReverseBytes(LoadLittle(from)); }
-inline void StoreBig(void* to, const Word word) { StoreLittle(to, ReverseBytes(word)); }
 
 // --- Clearing a block -----------------------------------------------------------
 //
@@ -346,19 +345,6 @@ inline uint32_t EightDigitsValue(Word word) {
   word = (word * 10 + (word >> 8)) & 0x00FF00FF00FF00FFu;       // 16-bit lanes: two digits each
   word = (word * 100 + (word >> 16)) & 0x0000FFFF0000FFFFu;     // 32-bit lanes: four digits each
   return static_cast<uint32_t>((word * 10000 + (word >> 32)) & 0xFFFFFFFFu);
-}
-
-// The eight digits of value (below 10^8) as bytes, least significant in the
-// lowest byte: value split into 32-bit lanes of four digits, each of those
-// into 16-bit lanes of two (x / 100 as x x 10486 / 2^20, exact below 43699),
-// each of those into bytes (y / 10 as y x 103 / 2^10, exact below 179).
-inline Word EightDigitBytes(const uint32_t value) {
-  const uint32_t high = value / 10000;
-  Word word = (value - high * 10000) | (static_cast<Word>(high) << 32);
-  Word quotient = ((word * 10486) >> 20) & 0x0000007F0000007Fu;
-  word = (word - quotient * 100) | (quotient << 16);
-  quotient = ((word * 103) >> 10) & 0x000F000F000F000Fu;
-  return (word - quotient * 10) | (quotient << 8);
 }
 
 // The bytes of a word that are not ASCII digits, each flagged by its top bit

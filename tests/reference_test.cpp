@@ -440,28 +440,11 @@ TEST(WordTwins, BytesOfWords) {
     unsigned char stored[kWordBytes];
     StoreLittle(stored, word);
     ASSERT_EQ(std::memcmp(stored, bytes, kWordBytes), 0) << i;
-    StoreBig(stored, word);
-    ASSERT_EQ(LoadLittlePortable(stored), ReverseBytesPortable(word)) << i;
   }
   const unsigned char counting[kWordBytes] = {1, 2, 3, 4, 5, 6, 7, 8};
   EXPECT_EQ(LoadLittlePortable(counting), Word{0x0807060504030201u});
   EXPECT_EQ(HighestSetBytePortable(Word{0x0000010000000000u}), 5);
   EXPECT_EQ(LowestSetBytePortable(Word{0x0000010000000100u}), 1);
-}
-
-// The eight digits split into bytes, least significant lowest, on every
-// digit in every place and on random values.
-TEST(WordTwins, EightDigitBytes) {
-  using namespace ravur::detail;
-  std::mt19937_64 rng(8);
-  std::uniform_int_distribution<uint32_t> eightDigits(0, 99999999);
-  for (int i = 0; i < kRecords + 80; ++i) {
-    const uint32_t value = i < 80 ? (i % 10) * kPowersOfTen[i / 10] : eightDigits(rng);
-    Word split = 0;
-    for (uint32_t rest = value, shift = 0; shift < 64; rest /= 10, shift += 8) split |= Word{rest % 10} << shift;
-    ASSERT_EQ(EightDigitBytes(value), split) << value;
-  }
-  EXPECT_EQ(EightDigitBytes(12345678), Word{0x0102030405060708u});
 }
 
 // A limb's groups of three digits by both routes, on every digit in every
