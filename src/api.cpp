@@ -5,7 +5,9 @@
 #include "number.h"
 #include "text.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 namespace ravur {
@@ -61,20 +63,10 @@ namespace {
 
 // Which of the four operations a DxOperation is, if any.
 bool OperationOf(const DxOperation operation, Operation* named) {
-  constexpr struct {
-    DxOperation operation;
-    Operation named;
-  } kFour[] = {{DxAdd, Operation::kAdd},
-               {DxSubtract, Operation::kSubtract},
-               {DxMultiply, Operation::kMultiply},
-               {DxDivide, Operation::kDivide}};
-  for (const auto& four : kFour) {
-    if (four.operation == operation) {
-      *named = four.named;
-      return true;
-    }
-  }
-  return false;
+  const DxOperation four[] = {DxAdd, DxSubtract, DxMultiply, DxDivide};  // in Operation's order
+  const auto* const found = std::find(std::begin(four), std::end(four), operation);
+  *named = static_cast<Operation>(found - std::begin(four));
+  return found != std::end(four);
 }
 
 // A zero-terminated text as a numeral: no more of it is read than a numeral

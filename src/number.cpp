@@ -164,20 +164,14 @@ void SubtractWithLeftSign(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* righ
 // each, operands of differing signs handed to the other.
 template <int32_t kRoom>
 void AddLimbNumbers(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* right, LimbsIn<kRoom>* result) {
-  if (left->isNegative == right->isNegative) {
-    AddWithLeftSign(left, right, result);
-  } else {
-    SubtractWithLeftSign(left, right, result);
-  }
+  if (left->isNegative == right->isNegative) return AddWithLeftSign(left, right, result);
+  SubtractWithLeftSign(left, right, result);
 }
 
 template <int32_t kRoom>
 void SubtractLimbNumbers(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* right, LimbsIn<kRoom>* result) {
-  if (left->isNegative == right->isNegative) {
-    SubtractWithLeftSign(left, right, result);
-  } else {
-    AddWithLeftSign(left, right, result);
-  }
+  if (left->isNegative == right->isNegative) return SubtractWithLeftSign(left, right, result);
+  AddWithLeftSign(left, right, result);
 }
 
 // --- Product -------------------------------------------------------------------------
