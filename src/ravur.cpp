@@ -17,19 +17,10 @@ namespace {
 // A minus sign, the marker and the terminator.
 constexpr int32_t kInfiniteTextSize = 1 + sizeof kInfiniteText;
 
-// The result of an operation with an infinite operand, or whose integer
-// digits do not fit the record: the cleared record, infinite, with the sign.
-void MakeInfiniteResult(DxNumber* result, const bool isNegative) {
-  InitDxNumberToZero(result);
-  result->isNegative = isNegative ? 1 : 0;
-  MakeInfinite(result);
-}
-
 // True when either operand is infinite: every operation answers that first.
 bool EitherInfinite(const DxNumber* left, const DxNumber* right) {
   return (left->isInfinite | right->isInfinite) != 0;
 }
-
 
 }  // namespace
 
@@ -247,11 +238,18 @@ int32_t DxCompare(const DxNumber* left, const DxNumber* right) {
 
 namespace {
 
-// Reads both operands into limbs, applies the limb operation and places its
-// value; hasIntDigit(l, r, value) gives the shape of a value below 1.
+// The infinite record with the sign infiniteIsNegative when either operand is
+// infinite; otherwise reads both operands into limbs, applies the limb
+// operation and places its value, hasIntDigit(l, r, value) giving the shape
+// of a value below 1.
 template <typename LimbOperation, typename Shape>
-void ApplyToValues(const DxNumber* left, const DxNumber* right, DxNumber* result, const LimbOperation operation,
-                   const Shape hasIntDigit) {
+void ApplyToValues(const DxNumber* left, const DxNumber* right, DxNumber* result, const bool infiniteIsNegative,
+                   const LimbOperation operation, const Shape hasIntDigit) {
+  if (EitherInfinite(left, right)) {
+    InitDxNumberToZero(result);
+    result->isNegative = infiniteIsNegative ? 1 : 0;
+    return MakeInfinite(result);
+  }
   RecordLimbs l;
   RecordLimbs r;
   RecordLimbs value;
@@ -264,32 +262,26 @@ void ApplyToValues(const DxNumber* left, const DxNumber* right, DxNumber* result
 // A sum or difference has the digit 0 before the point when either operand
 // has integer digits, but the difference of equal magnitudes (a zero sum of
 // operands of differing signs, a zero difference of operands of one sign) is
-// the cleared zero, intCount 0.
+// the cleared zero, intCount 0. An infinite operand gives its sign, the
+// subtrahend's turned.
 template <bool kSubtract>
 void CombineRecords(const DxNumber* left, const DxNumber* right, DxNumber* result) {
   const auto shape = [left, right](const RecordLimbs&, const RecordLimbs&, const RecordLimbs& value) {
     const bool cancelled = value.count == 0 && (left->isNegative != right->isNegative) != kSubtract;
     return !cancelled && (left->intCount > 0 || right->intCount > 0);
   };
-  ApplyToValues(left, right, result, kSubtract ? SubtractLimbNumbers<kRecordLimbs> : AddLimbNumbers<kRecordLimbs>,
-                shape);
+  const bool infiniteIsNegative = left->isInfinite ? left->isNegative != 0 : (right->isNegative != 0) != kSubtract;
+  ApplyToValues(left, right, result, infiniteIsNegative,
+                kSubtract ? SubtractLimbNumbers<kRecordLimbs> : AddLimbNumbers<kRecordLimbs>, shape);
 }
 
 }  // namespace
 
 void DxAdd(const DxNumber* left, const DxNumber* right, DxNumber* result) {
-  if (EitherInfinite(left, right)) {
-    MakeInfiniteResult(result, (left->isInfinite ? left : right)->isNegative != 0);
-    return;
-  }
   CombineRecords<false>(left, right, result);
 }
 
 void DxSubtract(const DxNumber* left, const DxNumber* right, DxNumber* result) {
-  if (EitherInfinite(left, right)) {
-    MakeInfiniteResult(result, left->isInfinite ? left->isNegative != 0 : right->isNegative == 0);
-    return;
-  }
   CombineRecords<true>(left, right, result);
 }
 
@@ -322,10 +314,6 @@ int32_t IntDigitsOf(const DxNumber* number, const RecordLimbs& value) {
 }  // namespace
 
 void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
-  if (EitherInfinite(left, right)) {
-    MakeInfiniteResult(result, left->isNegative != right->isNegative);
-    return;
-  }
   // The shape of a zero product (ravur.h): the one long multiplication gives,
   // its partial products summed, the right operand's digits shifted by the
   // left one's reaching the units (b - 1 + a >= 1).
@@ -334,21 +322,17 @@ void DxMultiply(const DxNumber* left, const DxNumber* right, DxNumber* result) {
     const int32_t b = IntDigitsOf(right, r);
     return b > 0 && b - 1 + IntDigitsOf(left, l) >= 1;
   };
-  ApplyToValues(left, right, result, MultiplyLimbNumbers<kRecordLimbs>, shape);
+  ApplyToValues(left, right, result, left->isNegative != right->isNegative, MultiplyLimbNumbers<kRecordLimbs>, shape);
 }
 
 // A quotient without integer digits keeps the digit 0 when its first
 // generated digit lies at the units or above (the dividend's top digit at a
 // weight at least the divisor's).
 void DxDivide(const DxNumber* left, const DxNumber* right, DxNumber* result) {
-  if (EitherInfinite(left, right)) {
-    MakeInfiniteResult(result, left->isNegative != right->isNegative);
-    return;
-  }
   const auto shape = [](const RecordLimbs& l, const RecordLimbs& r, const RecordLimbs&) {
     return l.count != 0 && r.count != 0 && TopDigitExponent(&l) >= TopDigitExponent(&r);
   };
-  ApplyToValues(left, right, result, DivideLimbNumbers<kRecordLimbs>, shape);
+  ApplyToValues(left, right, result, left->isNegative != right->isNegative, DivideLimbNumbers<kRecordLimbs>, shape);
 }
 
 }  // namespace ravur

@@ -163,8 +163,8 @@ int32_t DxCompare(const DxNumber* left, const DxNumber* right);
 // integer digits): they never have more fraction digits than an operand.
 // A zero sum is negative only when both terms are (-0 + -0). A sum or
 // difference below 1 has the digit 0 before the point (intCount 1) when either
-// operand has integer digits, none otherwise. With an infinite operand the sum is infinite with that operand's sign (the left
-// one's when both are).
+// operand has integer digits, none otherwise. With an infinite operand the
+// sum is infinite with that operand's sign (the left one's when both are).
 void DxAdd(const DxNumber* left, const DxNumber* right, DxNumber* result);
 // Equal operands give the cleared zero (intCount 0), not passed through
 // AdjustBits. With an infinite operand the difference is infinite with the

@@ -348,7 +348,9 @@ size_t FormatLimbNumber(const LimbNumber* number, char* buffer) {
   return static_cast<size_t>(out - buffer);
 }
 
-char* WriteLimbDigits(const Limb* limbs, const int32_t count, char* out) { return WriteLimbs(limbs, count - 1, 0, out); }
+char* WriteLimbDigits(const Limb* limbs, const int32_t count, char* out) {
+  return WriteLimbs(limbs, count - 1, 0, out);
+}
 
 
 }  // namespace ravur::detail
