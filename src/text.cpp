@@ -9,9 +9,6 @@ namespace ravur::detail {
 
 namespace {
 
-// The eight '0' characters of a word.
-constexpr Word kZeroChars = '0' * kEveryByte;
-
 static_assert(kNumeralPad >= kWordBytes, "the parser reads a word before the text and past its terminator");
 
 // --- Text in ---------------------------------------------------------------------
@@ -32,11 +29,20 @@ uint32_t NineCharsValue(const char* chars) {
   return static_cast<uint32_t>(chars[0] - '0') * kPowersOfTen[kEightDigits] + EightDigitsValue(digits);
 }
 
-// The value of the kLimbDigits digit characters at chars, a nine at a time.
+// A limb's digits that fill words: its last 16 of 18, or 8 of 9.
+constexpr int32_t kLimbWordDigits = kLimbDigits / kEightDigits * kEightDigits;
+
+// The value of the kLimbDigits digit characters at chars: the ones above its
+// last kLimbWordDigits one at a time, those by words.
 Limb LimbCharsValue(const char* chars) {
-  Limb value = NineCharsValue(chars);
-  for (int32_t h = 1; h < kNinesPerLimb; ++h) value = value * kNineBase + NineCharsValue(chars + h * kNineDigits);
-  return value;
+  constexpr int32_t kLeadDigits = kLimbDigits - kLimbWordDigits;
+  Limb lead = 0;  // with its '0's, taken off below
+  for (int32_t i = 0; i < kLeadDigits; ++i) lead = lead * kDecimal + static_cast<unsigned char>(chars[i]);
+  const char* const words = chars + kLeadDigits;
+  const Word low = kLimbWordDigits == 2 * kEightDigits ? SixteenCharsValue(words)
+                                                       : EightDigitsValue(LoadLittle(words) - kZeroChars);
+  constexpr Limb kLeadZeros = '0' * (kPowersOfTen[kLeadDigits] - 1) / 9;
+  return (lead - kLeadZeros) * kPowersOfTen[kLimbWordDigits] + static_cast<Limb>(low);
 }
 
 // The value of the count (1 to kLimbDigits - 1) digit characters that end at

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
@@ -449,17 +450,26 @@ TEST(WordTwins, BytesOfWords) {
   EXPECT_EQ(LowestSetBytePortable(Word{0x0000010000000100u}), 1);
 }
 
-// The eight digits split into bytes, least significant lowest, on every
-// digit in every place and on random values.
+// The eight digits split into bytes, least significant lowest, and back;
+// and sixteen digit characters' value by both routes: on every digit in
+// every place and on random values.
 TEST(WordTwins, EightDigitBytes) {
   using namespace ravur::detail;
   std::mt19937_64 rng(8);
   std::uniform_int_distribution<uint32_t> eightDigits(0, 99999999);
-  for (int i = 0; i < kRecords + 80; ++i) {
-    const uint32_t value = i < 80 ? (i % 10) * kPowersOfTen[i / 10] : eightDigits(rng);
+  for (int i = 0; i < kRecords + 160; ++i) {
+    Word place = 1;
+    for (int k = 0; k < i / 10 && i < 160; ++k) place *= 10;
+    const Word sixteen = i < 160 ? (i % 10) * place : Word{eightDigits(rng)} * kEightBase + eightDigits(rng);
+    const auto value = static_cast<uint32_t>(sixteen % kEightBase);
     Word split = 0;
     for (uint32_t rest = value, shift = 0; shift < 64; rest /= 10, shift += 8) split |= Word{rest % 10} << shift;
     ASSERT_EQ(EightDigitBytes(value), split) << value;
+    ASSERT_EQ(EightDigitsValue(ReverseBytes(split)), value) << value;
+    char chars[17];
+    std::snprintf(chars, sizeof chars, "%016llu", static_cast<unsigned long long>(sixteen));
+    ASSERT_EQ(SixteenCharsValue(chars), sixteen) << chars;
+    ASSERT_EQ(SixteenCharsValuePortable(chars), sixteen) << chars;
   }
   EXPECT_EQ(EightDigitBytes(12345678), Word{0x0102030405060708u});
 }
