@@ -121,14 +121,13 @@ inline NumeralStatus BuildLimbNumber(const char* text, const size_t length, cons
 NumeralStatus ParseLimbNumber(const char* text, const size_t length, LimbNumber* number) {
   MakeZero(number);
   if (length > static_cast<size_t>(kMaxNumeralLength)) return NumeralStatus::kNotANumber;
-  // The byte that ends the text stops the runs.
-  const NumeralRuns runs = ScanRuns(text, nullptr, SkipDigitsToStop);
+  const NumeralRuns runs = ScanRunsInRoom(text, length);
   return BuildLimbNumber(text, length, runs, number);
 }
 
 NumeralStatus ParseLimbFront(const char* text, const size_t available, size_t* length, LimbNumber* number) {
   MakeZero(number);
-  const NumeralRuns runs = ScanRunsWithin(text, available);
+  const NumeralRuns runs = ScanRunsInRoom(text, available);
   *length = static_cast<size_t>(runs.fracEnd - text);
   // A front longer than any numeral is judged, not built (it has been read).
   if (*length > static_cast<size_t>(kMaxNumeralLength)) return CheckNumeral(text, *length);

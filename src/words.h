@@ -9,6 +9,7 @@
 // the two against each other.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -424,14 +425,39 @@ inline const char* SkipDigits(const char* from, const char* end) {
   return from;
 }
 
-// The first byte at or after from that is not an ASCII digit, for a run that
-// ends before a byte that is not one (a terminator): eight bytes a word, the
-// last word read whole, so up to kWordBytes - 1 bytes past that byte are read.
-inline const char* SkipDigitsToStop(const char* from) {
-  for (;; from += kWordBytes) {
+// SkipDigits for a text with kWordBytes bytes of room on either side:
+// whole words are read, up to kWordBytes bytes from end on, and what lies
+// there is not taken.
+inline const char* SkipDigitsInRoomPortable(const char* from, const char* const end) {
+  for (; from < end; from += kWordBytes) {
     const Word outside = NonDigitFlags(LoadLittle(from));
-    if (outside != 0) return from + LowestSetByte(outside);
+    if (outside != 0) return std::min(from + LowestSetByte(outside), end);
   }
+  return end;
 }
+
+#if RAVUR_SSE2_WORDS
+// Sixteen bytes a step while at least a word is left (last, a word before
+// end, lies in the room before a short text), then a word: a byte plus
+// 0x80 - '0' is -128 to -119 (as a signed byte) for a digit only. The
+// bound is hidden from the optimiser, which would compare the other way
+// round and then invert the result.
+inline const char* SkipDigitsInRoom(const char* from, const char* const end) {
+  constexpr int32_t kBlockBytes = sizeof(__m128i);
+  const __m128i toSigned = _mm_set1_epi8(static_cast<char>(0x80 - '0'));
+  __m128i lastDigit = _mm_set1_epi8(static_cast<char>(-128 + 9));
+  __asm__("" : "+x"(lastDigit));
+  for (const char* const last = end - kWordBytes; from <= last; from += kBlockBytes) {
+    const __m128i bytes = _mm_add_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from)), toSigned);
+    const auto outside = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpgt_epi8(bytes, lastDigit)));
+    if (outside != 0) return std::min(from + static_cast<uint32_t>(__builtin_ctz(outside)), end);
+  }
+  return SkipDigitsInRoomPortable(from, end);
+}
+#else
+inline const char* SkipDigitsInRoom(const char* from, const char* const end) {
+  return SkipDigitsInRoomPortable(from, end);
+}
+#endif
 
 }  // namespace ravur::detail

@@ -474,6 +474,33 @@ TEST(WordTwins, EightDigitBytes) {
   EXPECT_EQ(EightDigitBytes(12345678), Word{0x0102030405060708u});
 }
 
+// The scan for digits with room after the text, by both routes and a byte at
+// a time: runs of every length 0 to 40 at every place in a 16-byte block,
+// followed by every byte, the text ending up to a word before that byte, or
+// well after it, with digits in the room after it (which are not taken).
+TEST(WordTwins, DigitRuns) {
+  using namespace ravur::detail;
+  constexpr int32_t kLongest = 40;
+  alignas(16) char buffer[kWordBytes + 16 + kLongest + 1 + kWordBytes + kWordBytes];
+  for (int32_t place = 0; place < 16; ++place) {
+    for (int32_t length = 0; length <= kLongest; ++length) {
+      for (int32_t stop = 0; stop < 256; ++stop) {
+        std::memset(buffer, '5', sizeof buffer);
+        char* const text = buffer + kWordBytes + place;
+        text[length] = static_cast<char>(stop);
+        for (int32_t back = -1; back <= std::min(length, kWordBytes); ++back) {
+          const char* const end = back < 0 ? text + kLongest + 1 : text + length - back;
+          const char* want = text;
+          while (want < end && *want >= '0' && *want <= '9') ++want;
+          ASSERT_EQ(SkipDigitsInRoom(text, end), want) << place << " " << length << " " << stop;
+          ASSERT_EQ(SkipDigitsInRoomPortable(text, end), want) << place << " " << length << " " << stop;
+          ASSERT_EQ(SkipDigits(text, end), want) << place << " " << length << " " << stop;
+        }
+      }
+    }
+  }
+}
+
 // A limb's groups of three digits by both routes, on every digit in every
 // place, every group's edges and random limbs.
 TEST(WordTwins, DigitGroups) {
