@@ -13,22 +13,6 @@ static_assert(kNumeralPad >= kWordBytes, "the parser reads a word before the tex
 
 // --- Text in ---------------------------------------------------------------------
 
-// The value of the count (1 to kEightDigits) digit characters that end at
-// end, read as the word that ends there: the bytes before the digits are
-// shifted out before '0' is taken from the digits (a byte below '0' there
-// would borrow from them).
-Limb TrailingDigitsValue(const char* end, const int32_t count) {
-  const int32_t others = kByteBits * (kEightDigits - count);
-  const Word chars = LoadLittle(end - kWordBytes) >> others << others;
-  return EightDigitsValue(chars - (kZeroChars << others));
-}
-
-// The value of nine digit characters: the first by itself, the other eight a word.
-uint32_t NineCharsValue(const char* chars) {
-  const Word digits = LoadLittle(chars + 1) - kZeroChars;
-  return static_cast<uint32_t>(chars[0] - '0') * kPowersOfTen[kEightDigits] + EightDigitsValue(digits);
-}
-
 // A limb's digits that fill words: its last 16 of 18, or 8 of 9.
 constexpr int32_t kLimbWordDigits = kLimbDigits / kEightDigits * kEightDigits;
 
@@ -46,12 +30,13 @@ Limb LimbCharsValue(const char* chars) {
 }
 
 // The value of the count (1 to kLimbDigits - 1) digit characters that end at
-// end: its lowest whole nine, if any, and the digits above it.
+// end: the last kLimbWordDigits of them (or all) by words, and the one above
+// those, when there is one, by itself.
+static_assert(kLimbDigits - 1 - kLimbWordDigits <= 1, "a limb's characters short of a limb are its words' and one");
 Limb TrailingLimbValue(const char* end, const int32_t count) {
-  if (count < kNineDigits) return TrailingDigitsValue(end, count);
-  const Limb low = NineCharsValue(end - kNineDigits);
-  const int32_t rest = count - kNineDigits;
-  return rest == 0 ? low : low + Limb{TrailingDigitsValue(end - kNineDigits, rest)} * kNineBase;
+  const auto low = static_cast<Limb>(TrailingCharsValue(end, std::min(count, kLimbWordDigits)));
+  if (count <= kLimbWordDigits) return low;
+  return static_cast<Limb>(end[-count] - '0') * kPowersOfTen[kLimbWordDigits] + low;
 }
 
 // The first character in [from, end) that is not '0', or end, a word at a

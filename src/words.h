@@ -367,6 +367,25 @@ inline Word SixteenCharsValuePortable(const char* chars) {
          EightDigitsValue(LoadLittle(chars + kWordBytes) - kZeroChars);
 }
 
+// The value of the count (1 to kWordBytes) ASCII digit characters that end
+// at end, read as the word that ends there: the bytes before the digits are
+// shifted out before '0' is taken from the digits (a byte below '0' there
+// would borrow from them).
+inline uint32_t TrailingDigitsValue(const char* end, const int32_t count) {
+  const int32_t others = kByteBits * (kWordBytes - count);
+  const Word chars = LoadLittle(end - kWordBytes) >> others << others;
+  return EightDigitsValue(chars - (kZeroChars << others));
+}
+
+// The value of the count (1 to 2 x kWordBytes) ASCII digit characters that
+// end at end, read as one word or two: up to 2 x kWordBytes - count bytes
+// before them are read.
+inline Word TrailingCharsValuePortable(const char* end, const int32_t count) {
+  if (count <= kWordBytes) return TrailingDigitsValue(end, count);
+  return TrailingDigitsValue(end - kWordBytes, count - kWordBytes) * kEightBase +
+         EightDigitsValue(LoadLittle(end - kWordBytes) - kZeroChars);
+}
+
 #if RAVUR_SSE2_WORDS
 // The same steps in a 16-byte register, the '0's left in until the end: a
 // 16-bit lane of characters c (the first) and c' times 1 + 10 x 2^8 holds
@@ -375,19 +394,38 @@ inline Word SixteenCharsValuePortable(const char* chars) {
 // two fours (below 2^15, as the signed lanes need) times 10000 and 1 eight
 // digits + 16161616. The pairs' multiplier is hidden from the optimiser,
 // which would make the one multiplication four shifts and additions.
-inline Word SixteenCharsValue(const char* chars) {
+inline Word SixteenCharsValueOf(const __m128i chars) {
   constexpr Word kZeros = 16161616 * (kEightBase + 1);
   __m128i pairScale = _mm_set1_epi16(1 + (10 << kByteBits));
   __asm__("" : "+x"(pairScale));
-  const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chars));
-  const __m128i pairs = _mm_srli_epi16(_mm_mullo_epi16(c, pairScale), kByteBits);
+  const __m128i pairs = _mm_srli_epi16(_mm_mullo_epi16(chars, pairScale), kByteBits);
   const __m128i fours = _mm_madd_epi16(pairs, _mm_set1_epi32(100 + (1 << 16)));
   const __m128i eights = _mm_madd_epi16(_mm_packs_epi32(fours, fours), _mm_set1_epi32(10000 + (1 << 16)));
   const auto both = static_cast<Word>(_mm_cvtsi128_si64(eights));
   return (both & 0xFFFFFFFFu) * kEightBase + (both >> 32) - kZeros;
 }
+
+inline Word SixteenCharsValue(const char* chars) {
+  return SixteenCharsValueOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(chars)));
+}
+
+// More than a word's characters as the sixteen bytes that end at end, the
+// bytes before the characters made '0' under a mask that keeps the last
+// count bytes (a window into 16 zero bytes and 16 of 0xFF): a digit is '0'
+// with bits added, so that setting the bits of '0' in every byte keeps it.
+inline Word TrailingCharsValue(const char* end, const int32_t count) {
+  constexpr int32_t kBlockBytes = sizeof(__m128i);
+  alignas(kBlockBytes) static constexpr unsigned char kKeep[2 * kBlockBytes] = {
+      0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+      0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+  if (count <= kWordBytes) return TrailingDigitsValue(end, count);
+  const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(end - kBlockBytes));
+  const __m128i keep = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeep + count));
+  return SixteenCharsValueOf(_mm_or_si128(_mm_and_si128(chars, keep), _mm_set1_epi8('0')));
+}
 #else
 inline Word SixteenCharsValue(const char* chars) { return SixteenCharsValuePortable(chars); }
+inline Word TrailingCharsValue(const char* end, const int32_t count) { return TrailingCharsValuePortable(end, count); }
 #endif
 
 // The eight digits of value (below 10^8) as bytes, least significant in the

@@ -451,8 +451,9 @@ TEST(WordTwins, BytesOfWords) {
 }
 
 // The eight digits split into bytes, least significant lowest, and back;
-// and sixteen digit characters' value by both routes: on every digit in
-// every place and on random values.
+// and the value of sixteen digit characters, and of each count of their
+// last ones, by both routes: on every digit in every place and on random
+// values.
 TEST(WordTwins, EightDigitBytes) {
   using namespace ravur::detail;
   std::mt19937_64 rng(8);
@@ -470,6 +471,12 @@ TEST(WordTwins, EightDigitBytes) {
     std::snprintf(chars, sizeof chars, "%016llu", static_cast<unsigned long long>(sixteen));
     ASSERT_EQ(SixteenCharsValue(chars), sixteen) << chars;
     ASSERT_EQ(SixteenCharsValuePortable(chars), sixteen) << chars;
+    // The last count of them, the digits before them read and not taken.
+    Word below = 10;
+    for (int32_t count = 1; count <= 16; ++count, below *= 10) {
+      ASSERT_EQ(TrailingCharsValue(chars + 16, count), sixteen % below) << chars << " " << count;
+      ASSERT_EQ(TrailingCharsValuePortable(chars + 16, count), sixteen % below) << chars << " " << count;
+    }
   }
   EXPECT_EQ(EightDigitBytes(12345678), Word{0x0102030405060708u});
 }
