@@ -24,7 +24,7 @@ struct NumeralRuns {
 // The runs of the front of text that the numeral grammar reads: a sign,
 // digits, a point, digits. skip(from) finds the first byte at or after from
 // that is not a digit, short of limit, the first byte the grammar may not
-// take (nullptr when a byte that ends the text stops it).
+// take.
 template <typename Skip>
 inline NumeralRuns ScanRuns(const char* text, const char* limit, const Skip skip) {
   const bool isSigned = text != limit && (*text == '-' || *text == '+');
@@ -39,6 +39,13 @@ inline NumeralRuns ScanRuns(const char* text, const char* limit, const Skip skip
 inline NumeralRuns ScanRunsWithin(const char* text, const size_t length) {
   const char* const limit = text + length;
   return ScanRuns(text, limit, [limit](const char* from) { return SkipDigits(from, limit); });
+}
+
+// ScanRunsWithin for a text with kWordBytes bytes of room on either side:
+// up to kWordBytes bytes from text[length] on are read.
+inline NumeralRuns ScanRunsInRoom(const char* text, const size_t length) {
+  const char* const limit = text + length;
+  return ScanRuns(text, limit, [limit](const char* from) { return SkipDigitsInRoom(from, limit); });
 }
 
 // CheckNumeral's verdict on the `length` bytes at text, from their runs:

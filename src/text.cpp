@@ -9,43 +9,34 @@ namespace ravur::detail {
 
 namespace {
 
-// The eight '0' characters of a word.
-constexpr Word kZeroChars = '0' * kEveryByte;
-
 static_assert(kNumeralPad >= kWordBytes, "the parser reads a word before the text and past its terminator");
 
 // --- Text in ---------------------------------------------------------------------
 
-// The value of the count (1 to kEightDigits) digit characters that end at
-// end, read as the word that ends there: the bytes before the digits are
-// shifted out before '0' is taken from the digits (a byte below '0' there
-// would borrow from them).
-Limb TrailingDigitsValue(const char* end, const int32_t count) {
-  const int32_t others = kByteBits * (kEightDigits - count);
-  const Word chars = LoadLittle(end - kWordBytes) >> others << others;
-  return EightDigitsValue(chars - (kZeroChars << others));
-}
+// A limb's digits that fill words: its last 16 of 18, or 8 of 9.
+constexpr int32_t kLimbWordDigits = kLimbDigits / kEightDigits * kEightDigits;
 
-// The value of nine digit characters: the first by itself, the other eight a word.
-uint32_t NineCharsValue(const char* chars) {
-  const Word digits = LoadLittle(chars + 1) - kZeroChars;
-  return static_cast<uint32_t>(chars[0] - '0') * kPowersOfTen[kEightDigits] + EightDigitsValue(digits);
-}
-
-// The value of the kLimbDigits digit characters at chars, a nine at a time.
+// The value of the kLimbDigits digit characters at chars: the ones above its
+// last kLimbWordDigits one at a time, those by words.
 Limb LimbCharsValue(const char* chars) {
-  Limb value = NineCharsValue(chars);
-  for (int32_t h = 1; h < kNinesPerLimb; ++h) value = value * kNineBase + NineCharsValue(chars + h * kNineDigits);
-  return value;
+  constexpr int32_t kLeadDigits = kLimbDigits - kLimbWordDigits;
+  Limb lead = 0;  // with its '0's, taken off below
+  for (int32_t i = 0; i < kLeadDigits; ++i) lead = lead * 10 + static_cast<unsigned char>(chars[i]);
+  const char* const words = chars + kLeadDigits;
+  const Word low = kLimbWordDigits == 2 * kEightDigits ? SixteenCharsValue(words)
+                                                       : EightDigitsValue(LoadLittle(words) - kZeroChars);
+  constexpr Limb kLeadZeros = '0' * (kPowersOfTen[kLeadDigits] - 1) / 9;
+  return (lead - kLeadZeros) * kPowersOfTen[kLimbWordDigits] + static_cast<Limb>(low);
 }
 
 // The value of the count (1 to kLimbDigits - 1) digit characters that end at
-// end: its lowest whole nine, if any, and the digits above it.
+// end: the last kLimbWordDigits of them (or all) by words, and the one above
+// those, when there is one, by itself.
+static_assert(kLimbDigits - 1 - kLimbWordDigits <= 1, "a limb's characters short of a limb are its words' and one");
 Limb TrailingLimbValue(const char* end, const int32_t count) {
-  if (count < kNineDigits) return TrailingDigitsValue(end, count);
-  const Limb low = NineCharsValue(end - kNineDigits);
-  const int32_t rest = count - kNineDigits;
-  return rest == 0 ? low : low + Limb{TrailingDigitsValue(end - kNineDigits, rest)} * kNineBase;
+  const auto low = static_cast<Limb>(TrailingCharsValue(end, std::min(count, kLimbWordDigits)));
+  if (count <= kLimbWordDigits) return low;
+  return static_cast<Limb>(end[-count] - '0') * kPowersOfTen[kLimbWordDigits] + low;
 }
 
 // The first character in [from, end) that is not '0', or end, a word at a
@@ -115,14 +106,13 @@ inline NumeralStatus BuildLimbNumber(const char* text, const size_t length, cons
 NumeralStatus ParseLimbNumber(const char* text, const size_t length, LimbNumber* number) {
   MakeZero(number);
   if (length > static_cast<size_t>(kMaxNumeralLength)) return NumeralStatus::kNotANumber;
-  // The byte that ends the text stops the runs.
-  const NumeralRuns runs = ScanRuns(text, nullptr, SkipDigitsToStop);
+  const NumeralRuns runs = ScanRunsInRoom(text, length);
   return BuildLimbNumber(text, length, runs, number);
 }
 
 NumeralStatus ParseLimbFront(const char* text, const size_t available, size_t* length, LimbNumber* number) {
   MakeZero(number);
-  const NumeralRuns runs = ScanRunsWithin(text, available);
+  const NumeralRuns runs = ScanRunsInRoom(text, available);
   *length = static_cast<size_t>(runs.fracEnd - text);
   // A front longer than any numeral is judged, not built (it has been read).
   if (*length > static_cast<size_t>(kMaxNumeralLength)) return CheckNumeral(text, *length);

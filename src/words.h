@@ -9,6 +9,7 @@
 // the two against each other.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +19,13 @@
 #define RAVUR_GNU_WORDS 1
 #else
 #define RAVUR_GNU_WORDS 0
+#endif
+
+#if RAVUR_GNU_WORDS && defined(__SSE2__) && defined(__x86_64__)
+#define RAVUR_SSE2_WORDS 1
+#include <emmintrin.h>
+#else
+#define RAVUR_SSE2_WORDS 0
 #endif
 
 // Private to the library, as the limb form is.
@@ -347,6 +355,78 @@ inline uint32_t EightDigitsValue(Word word) {
   return static_cast<uint32_t>((word * 10000 + (word >> 32)) & 0xFFFFFFFFu);
 }
 
+// The eight '0' characters of a word.
+constexpr Word kZeroChars = '0' * kEveryByte;
+constexpr Word kEightBase = 100000000;
+
+// The value of the sixteen ASCII digit characters at chars, the first the
+// most significant.
+inline Word SixteenCharsValuePortable(const char* chars) {
+  return EightDigitsValue(LoadLittle(chars) - kZeroChars) * kEightBase +
+         EightDigitsValue(LoadLittle(chars + kWordBytes) - kZeroChars);
+}
+
+// The value of the count (1 to kWordBytes) ASCII digit characters that end
+// at end, read as the word that ends there: the bytes before the digits are
+// shifted out before '0' is taken from the digits (a byte below '0' there
+// would borrow from them).
+inline uint32_t TrailingDigitsValue(const char* end, const int32_t count) {
+  const int32_t others = kByteBits * (kWordBytes - count);
+  const Word chars = LoadLittle(end - kWordBytes) >> others << others;
+  return EightDigitsValue(chars - (kZeroChars << others));
+}
+
+// The value of the count (1 to 2 x kWordBytes) ASCII digit characters that
+// end at end, read as one word or two: up to 2 x kWordBytes - count bytes
+// before them are read.
+inline Word TrailingCharsValuePortable(const char* end, const int32_t count) {
+  if (count <= kWordBytes) return TrailingDigitsValue(end, count);
+  return TrailingDigitsValue(end - kWordBytes, count - kWordBytes) * kEightBase +
+         EightDigitsValue(LoadLittle(end - kWordBytes) - kZeroChars);
+}
+
+#if RAVUR_SSE2_WORDS
+// The same steps in a 16-byte register, the '0's left in until the end: a
+// 16-bit lane of characters c (the first) and c' times 1 + 10 x 2^8 holds
+// 10c + c' mod 2^8 in its high byte, the pair's value + 16 (10 x '0' + '0' =
+// 528); lanes of two pairs times 100 and 1 give four digits + 1616, and of
+// two fours (below 2^15, as the signed lanes need) times 10000 and 1 eight
+// digits + 16161616. The pairs' multiplier is hidden from the optimiser,
+// which would make the one multiplication four shifts and additions.
+inline Word SixteenCharsValueOf(const __m128i chars) {
+  constexpr Word kZeros = 16161616 * (kEightBase + 1);
+  __m128i pairScale = _mm_set1_epi16(1 + (10 << kByteBits));
+  __asm__("" : "+x"(pairScale));
+  const __m128i pairs = _mm_srli_epi16(_mm_mullo_epi16(chars, pairScale), kByteBits);
+  const __m128i fours = _mm_madd_epi16(pairs, _mm_set1_epi32(100 + (1 << 16)));
+  const __m128i eights = _mm_madd_epi16(_mm_packs_epi32(fours, fours), _mm_set1_epi32(10000 + (1 << 16)));
+  const auto both = static_cast<Word>(_mm_cvtsi128_si64(eights));
+  return (both & 0xFFFFFFFFu) * kEightBase + (both >> 32) - kZeros;
+}
+
+inline Word SixteenCharsValue(const char* chars) {
+  return SixteenCharsValueOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(chars)));
+}
+
+// More than a word's characters as the sixteen bytes that end at end, the
+// bytes before the characters made '0' under a mask that keeps the last
+// count bytes (a window into 16 zero bytes and 16 of 0xFF): a digit is '0'
+// with bits added, so that setting the bits of '0' in every byte keeps it.
+inline Word TrailingCharsValue(const char* end, const int32_t count) {
+  constexpr int32_t kBlockBytes = sizeof(__m128i);
+  alignas(kBlockBytes) static constexpr unsigned char kKeep[2 * kBlockBytes] = {
+      0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+      0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+  if (count <= kWordBytes) return TrailingDigitsValue(end, count);
+  const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(end - kBlockBytes));
+  const __m128i keep = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeep + count));
+  return SixteenCharsValueOf(_mm_or_si128(_mm_and_si128(chars, keep), _mm_set1_epi8('0')));
+}
+#else
+inline Word SixteenCharsValue(const char* chars) { return SixteenCharsValuePortable(chars); }
+inline Word TrailingCharsValue(const char* end, const int32_t count) { return TrailingCharsValuePortable(end, count); }
+#endif
+
 // The bytes of a word that are not ASCII digits, each flagged by its top bit
 // (and any byte after such a byte possibly flagged too). A byte's top bit is
 // set in word + (0x80 - ':') when it is ':' to 0xB9, and in word - '0' when it
@@ -369,14 +449,39 @@ inline const char* SkipDigits(const char* from, const char* end) {
   return from;
 }
 
-// The first byte at or after from that is not an ASCII digit, for a run that
-// ends before a byte that is not one (a terminator): eight bytes a word, the
-// last word read whole, so up to kWordBytes - 1 bytes past that byte are read.
-inline const char* SkipDigitsToStop(const char* from) {
-  for (;; from += kWordBytes) {
+// SkipDigits for a text with kWordBytes bytes of room on either side:
+// whole words are read, up to kWordBytes bytes from end on, and what lies
+// there is not taken.
+inline const char* SkipDigitsInRoomPortable(const char* from, const char* const end) {
+  for (; from < end; from += kWordBytes) {
     const Word outside = NonDigitFlags(LoadLittle(from));
-    if (outside != 0) return from + LowestSetByte(outside);
+    if (outside != 0) return std::min(from + LowestSetByte(outside), end);
   }
+  return end;
 }
+
+#if RAVUR_SSE2_WORDS
+// Sixteen bytes a step while at least a word is left (last, a word before
+// end, lies in the room before a short text), then a word: a byte plus
+// 0x80 - '0' is -128 to -119 (as a signed byte) for a digit only. The
+// bound is hidden from the optimiser, which would compare the other way
+// round and then invert the result.
+inline const char* SkipDigitsInRoom(const char* from, const char* const end) {
+  constexpr int32_t kBlockBytes = sizeof(__m128i);
+  const __m128i toSigned = _mm_set1_epi8(static_cast<char>(0x80 - '0'));
+  __m128i lastDigit = _mm_set1_epi8(static_cast<char>(-128 + 9));
+  __asm__("" : "+x"(lastDigit));
+  for (const char* const last = end - kWordBytes; from <= last; from += kBlockBytes) {
+    const __m128i bytes = _mm_add_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from)), toSigned);
+    const auto outside = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpgt_epi8(bytes, lastDigit)));
+    if (outside != 0) return std::min(from + static_cast<uint32_t>(__builtin_ctz(outside)), end);
+  }
+  return SkipDigitsInRoomPortable(from, end);
+}
+#else
+inline const char* SkipDigitsInRoom(const char* from, const char* const end) {
+  return SkipDigitsInRoomPortable(from, end);
+}
+#endif
 
 }  // namespace ravur::detail

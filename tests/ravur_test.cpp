@@ -256,6 +256,11 @@ TEST(Adapter, ParsedNumeralsTakeOnlyTheirBytes) {
   EXPECT_EQ(ParseNumeralFront(&numeral, zeros.data() + room.size(), 3, &front), NumeralStatus::kAccepted);
   EXPECT_EQ(front, 3u);
   EXPECT_EQ(WrittenWithTwo(numeral, Operation::kSubtract), "-2");
+  // Digits with no more than the room before them (the sanitizers' build
+  // tells a read further back).
+  const std::vector<char> ones(zeros.size(), '1');
+  EXPECT_EQ(ParseNumeralFront(&numeral, ones.data() + room.size(), 3, &front), NumeralStatus::kAccepted);
+  EXPECT_EQ(WrittenWithTwo(numeral, Operation::kSubtract), "109");
   // No bytes at all, at no address: the empty numeral, zero.
   EXPECT_EQ(ParseNumeral(&numeral, nullptr, 0), NumeralStatus::kAccepted);
   EXPECT_EQ(WrittenWithTwo(numeral, Operation::kDivide), "0");

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
@@ -445,6 +446,61 @@ TEST(WordTwins, BytesOfWords) {
   EXPECT_EQ(LoadLittlePortable(counting), Word{0x0807060504030201u});
   EXPECT_EQ(HighestSetBytePortable(Word{0x0000010000000000u}), 5);
   EXPECT_EQ(LowestSetBytePortable(Word{0x0000010000000100u}), 1);
+}
+
+// The value of eight digits, of sixteen digit characters, and of each count
+// of their last ones, by both routes: on every digit in every place and on
+// random values.
+TEST(WordTwins, DigitCharsValues) {
+  using namespace ravur::detail;
+  std::mt19937_64 rng(8);
+  std::uniform_int_distribution<uint32_t> eightDigits(0, 99999999);
+  for (int i = 0; i < kRecords + 160; ++i) {
+    Word place = 1;
+    for (int k = 0; k < i / 10 && i < 160; ++k) place *= 10;
+    const Word sixteen = i < 160 ? (i % 10) * place : Word{eightDigits(rng)} * kEightBase + eightDigits(rng);
+    const auto value = static_cast<uint32_t>(sixteen % kEightBase);
+    Word split = 0;  // the digits a byte each, most significant lowest
+    for (uint32_t rest = value, shift = 56; rest != 0; rest /= 10, shift -= 8) split |= Word{rest % 10} << shift;
+    ASSERT_EQ(EightDigitsValue(split), value) << value;
+    char chars[17];
+    std::snprintf(chars, sizeof chars, "%016llu", static_cast<unsigned long long>(sixteen));
+    ASSERT_EQ(SixteenCharsValue(chars), sixteen) << chars;
+    ASSERT_EQ(SixteenCharsValuePortable(chars), sixteen) << chars;
+    // The last count of them, the digits before them read and not taken.
+    Word below = 10;
+    for (int32_t count = 1; count <= 16; ++count, below *= 10) {
+      ASSERT_EQ(TrailingCharsValue(chars + 16, count), sixteen % below) << chars << " " << count;
+      ASSERT_EQ(TrailingCharsValuePortable(chars + 16, count), sixteen % below) << chars << " " << count;
+    }
+  }
+}
+
+// The scan for digits with room after the text, by both routes and a byte at
+// a time: runs of every length 0 to 40 at every place in a 16-byte block,
+// followed by every byte, the text ending up to a word before that byte, or
+// well after it, with digits in the room after it (which are not taken).
+TEST(WordTwins, DigitRuns) {
+  using namespace ravur::detail;
+  constexpr int32_t kLongest = 40;
+  alignas(16) char buffer[kWordBytes + 16 + kLongest + 1 + kWordBytes + kWordBytes];
+  for (int32_t place = 0; place < 16; ++place) {
+    for (int32_t length = 0; length <= kLongest; ++length) {
+      for (int32_t stop = 0; stop < 256; ++stop) {
+        std::memset(buffer, '5', sizeof buffer);
+        char* const text = buffer + kWordBytes + place;
+        text[length] = static_cast<char>(stop);
+        for (int32_t back = -1; back <= std::min(length, kWordBytes); ++back) {
+          const char* const end = back < 0 ? text + kLongest + 1 : text + length - back;
+          const char* want = text;
+          while (want < end && *want >= '0' && *want <= '9') ++want;
+          ASSERT_EQ(SkipDigitsInRoom(text, end), want) << place << " " << length << " " << stop;
+          ASSERT_EQ(SkipDigitsInRoomPortable(text, end), want) << place << " " << length << " " << stop;
+          ASSERT_EQ(SkipDigits(text, end), want) << place << " " << length << " " << stop;
+        }
+      }
+    }
+  }
 }
 
 // A limb's groups of three digits by both routes, on every digit in every
