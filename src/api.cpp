@@ -43,18 +43,10 @@ size_t WriteResult(char* buffer, const Numeral* left, const Numeral* right, cons
   const LimbNumber* const r = LimbsOf(right);
   LimbNumber answer;
   switch (operation) {
-    case Operation::kAdd:
-      detail::AddLimbNumbers(l, r, &answer);
-      break;
-    case Operation::kSubtract:
-      detail::SubtractLimbNumbers(l, r, &answer);
-      break;
-    case Operation::kMultiply:
-      detail::MultiplyLimbNumbers(l, r, &answer);
-      break;
-    case Operation::kDivide:
-      detail::DivideLimbNumbers(l, r, &answer);
-      break;
+    case Operation::kAdd: detail::AddLimbNumbers(l, r, &answer); break;
+    case Operation::kSubtract: detail::SubtractLimbNumbers(l, r, &answer); break;
+    case Operation::kMultiply: detail::MultiplyLimbNumbers(l, r, &answer); break;
+    case Operation::kDivide: detail::DivideLimbNumbers(l, r, &answer); break;
   }
   return detail::FormatLimbNumber(&answer, buffer);
 }

@@ -103,13 +103,6 @@ inline NumeralStatus BuildLimbNumber(const char* text, const size_t length, cons
 
 }  // namespace
 
-NumeralStatus ParseLimbNumber(const char* text, const size_t length, LimbNumber* number) {
-  MakeZero(number);
-  if (length > static_cast<size_t>(kMaxNumeralLength)) return NumeralStatus::kNotANumber;
-  const NumeralRuns runs = ScanRunsInRoom(text, length);
-  return BuildLimbNumber(text, length, runs, number);
-}
-
 NumeralStatus ParseLimbFront(const char* text, const size_t available, size_t* length, LimbNumber* number) {
   MakeZero(number);
   const NumeralRuns runs = ScanRunsInRoom(text, available);
@@ -139,13 +132,12 @@ const char* CopyPadded(const char* text, const size_t length, PaddedText* padded
 }  // namespace
 
 NumeralStatus ParseLimbText(const char* text, const size_t length, LimbNumber* number) {
+  MakeZero(number);
   // Longer than any numeral: judged where it lies, and zero, unread.
-  if (length > static_cast<size_t>(kMaxNumeralLength)) {
-    MakeZero(number);
-    return CheckNumeral(text, length);
-  }
+  if (length > static_cast<size_t>(kMaxNumeralLength)) return CheckNumeral(text, length);
   PaddedText padded;
-  return ParseLimbNumber(CopyPadded(text, length, &padded), length, number);
+  const char* const copy = CopyPadded(text, length, &padded);
+  return BuildLimbNumber(copy, length, ScanRunsInRoom(copy, length), number);
 }
 
 // --- Text out ------------------------------------------------------------------------

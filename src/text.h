@@ -8,25 +8,17 @@
 
 namespace ravur::detail {
 
-// Parses a text of `length` bytes, ended by text[length], which is neither a
-// digit nor '.' (a terminator, a separator), the way CharArrToDxNumber does:
-// a numeral CheckNumeral accepts becomes its normalised value, a zero without
+// Parses the `length` bytes at text the way CharArrToDxNumber does: a
+// numeral CheckNumeral accepts becomes its normalised value, a zero without
 // sign; anything else becomes zero. Returns CheckNumeral's verdict on the
-// text, except that a length above kMaxNumeralLength stands for any text
-// longer than a numeral: none of it is read, it becomes zero, and kNotANumber
-// stands for the verdict. The text is read in whole words: kNumeralPad bytes
-// before it and after the byte that ends it must be readable (of any value).
-constexpr int32_t kNumeralPad = 8;
-NumeralStatus ParseLimbNumber(const char* text, size_t length, LimbNumber* number);
-// ParseLimbNumber for a text with no room around it (nor a byte that ends
-// it), returning CheckNumeral's verdict on a text of any length.
+// text; a text longer than any numeral is judged, not read as a number.
 NumeralStatus ParseLimbText(const char* text, size_t length, LimbNumber* number);
 // Parses the front of the `available` bytes at text that the numeral grammar
 // reads (a sign, digits, a point, digits; none of the bytes past them), with
-// its length in *length, as ParseLimbNumber parses a text of that length,
-// but returning CheckNumeral's verdict on a front of any length.
-// kNumeralPad bytes before text, and as many from text[available] on, must be
-// readable.
+// its length in *length, as ParseLimbText parses a text of that length.
+// The text is read in whole words: kNumeralPad bytes before text, and as
+// many from text[available] on, must be readable (of any value).
+constexpr int32_t kNumeralPad = 8;
 NumeralStatus ParseLimbFront(const char* text, size_t available, size_t* length, LimbNumber* number);
 
 // Bytes the text of any number formed on accepted numerals needs, with the
