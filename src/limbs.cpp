@@ -4,35 +4,6 @@
 
 namespace ravur::detail {
 
-namespace {
-
-// The value of the nine digits at digits[0..kNineDigits): the first by
-// itself, the other eight a word.
-Limb NineDigitsValue(const int8_t* digits) {
-  return static_cast<uint32_t>(digits[0]) * kPowersOfTen[kEightDigits] + EightDigitsValue(LoadLittle(digits + 1));
-}
-
-}  // namespace
-
-// Limb k (from the least significant) holds the digits from position
-// total - kLimbDigits x (k + 1) of the digits followed by the zeros below.
-// The lowest zerosBelow / kLimbDigits limbs lie wholly in those zeros; each
-// limb above them is its nines read in one go each, the digits outside
-// digits[0..count) being the zeros around them.
-int32_t GatherLimbs(const int8_t* digits, const int32_t count, const int32_t zerosBelow, Limb* limbs) {
-  const int32_t total = count + zerosBelow;
-  const int32_t limbCount = (total + kLimbDigits - 1) / kLimbDigits;
-  const int32_t zeroLimbs = zerosBelow / kLimbDigits;
-  std::fill_n(limbs, zeroLimbs, 0);
-  for (int32_t k = zeroLimbs; k < limbCount; ++k) {
-    const int8_t* const first = digits + total - kLimbDigits * (k + 1);  // from -kGatherPad to count - 1
-    Limb value = NineDigitsValue(first);
-    for (int32_t h = 1; h < kNinesPerLimb; ++h) value = value * kNineBase + NineDigitsValue(first + h * kNineDigits);
-    limbs[k] = value;
-  }
-  return limbCount;
-}
-
 // Schoolbook long multiplication (TAOCP vol. 2, 4.3.1, Algorithm M) with the
 // carries deferred: the rows' products are summed into LimbSum columns, the
 // first row writing its columns and the ones above cleared, and carried once

@@ -32,17 +32,6 @@ constexpr int32_t kFormLimbs = (kFormDigits + kLimbDigits - 1) / kLimbDigits;
 constexpr int32_t kProductLimbs = 2 * kFormLimbs;
 constexpr int32_t kDividendLimbs = (kQuotientDigits - 1 + kFormDigits + kLimbDigits - 1) / kLimbDigits + 1;
 
-// The zeros GatherLimbs reads around its digits: it takes every limb's
-// kLimbDigits digits in one go, so the limbs cut by either end of the digits
-// read up to kGatherPad positions past that end.
-constexpr int32_t kGatherPad = kLimbDigits - 1;
-
-// Gathers the decimal number digits[0..count) x 10^zerosBelow (digits most
-// significant first, each 0 to 9) into limbs; returns the count of limbs
-// written, ceil((count + zerosBelow) / kLimbDigits). digits[-kGatherPad..0)
-// and digits[count..count + kGatherPad) must be readable and hold 0.
-int32_t GatherLimbs(const int8_t* digits, int32_t count, int32_t zerosBelow, Limb* limbs);
-
 // product[0..aCount + bCount) = a x b, schoolbook, for counts of 1 or more;
 // aCount + bCount is at most kProductLimbs.
 void MultiplyLimbs(const Limb* a, int32_t aCount, const Limb* b, int32_t bCount, Limb* product);

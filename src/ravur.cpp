@@ -140,28 +140,20 @@ void DxNumberToCharArr(char* buffer, const DxNumber* number) {
 
 namespace {
 
-// A record's digits, most significant first (the integer digits reversed,
-// then the fraction digits), with the zeros GatherLimbs reads around them.
-struct RecordDigits {
-  int8_t room[kGatherPad + kFormDigits + kGatherPad];
-};
-
 // The record's value as limbs, aligned on the point, normalised; the flags
-// copied (an infinite record's digits are read like any others).
+// copied (an infinite record's digits are read like any others). Its digits
+// are read as a numeral's text, with the room the parser reads around it.
 void ReadRecord(const DxNumber* number, RecordLimbs* value) {
-  RecordDigits form;
-  int8_t* const digits = form.room + kGatherPad;
-  const int32_t count = number->intCount + number->fracCount;
-  std::memset(form.room, 0, kGatherPad);
-  CopyDigits<true>(reinterpret_cast<const char*>(number->intDigits), reinterpret_cast<char*>(digits),
-                   number->intCount, 0);
-  std::memcpy(digits + number->intCount, number->fracDigits, static_cast<size_t>(number->fracCount));
-  std::memset(digits + count, 0, kGatherPad);
-  value->fracLimbs = (number->fracCount + kLimbDigits - 1) / kLimbDigits;
-  value->count = GatherLimbs(digits, count, kLimbDigits * value->fracLimbs - number->fracCount, value->limbs);
+  char text[kNumeralPad + kFormDigits + 1];
+  char* const intBegin = text + kNumeralPad;
+  std::memset(text, 0, kNumeralPad);
+  char* const point = intBegin + number->intCount;
+  CopyDigits<true>(reinterpret_cast<const char*>(number->intDigits), intBegin, number->intCount, '0');
+  *point = '.';
+  CopyDigits<false>(reinterpret_cast<const char*>(number->fracDigits), point + 1, number->fracCount, '0');
+  ReadDigitRuns(intBegin, point, point + 1, point + 1 + number->fracCount, value);
   value->isNegative = number->isNegative;
   value->isInfinite = number->isInfinite;
-  TrimTop(value);
 }
 
 // The record of value x 10^shift (an infinite value: infinite, no digits),

@@ -60,20 +60,13 @@ const char* SkipTrailingZeros(const char* end) {
   }
 }
 
-// The numeral's digit runs, found in one pass (ScanRuns); then refused
-// (RunsVerdict), or built:
-// leading integer zeros and trailing fraction zeros are skipped, then the
-// fraction is cut in limbs from the point down (the last one followed by
-// zeros) and the integer in limbs from the point up.
-// Inline: the parsers are its callers, and a call would weigh on every parse.
-inline NumeralStatus BuildLimbNumber(const char* text, const size_t length, const NumeralRuns& runs,
-                                     LimbNumber* number) {
-  const NumeralStatus verdict = RunsVerdict(text, length, runs);
-  if (verdict != NumeralStatus::kAccepted) return verdict;
-  const char* intBegin = runs.intBegin;
-  const char* const intEnd = runs.intEnd;
-  const char* const fracBegin = runs.fracBegin;
-  const char* fracEnd = runs.fracEnd;
+// ReadDigitRuns: leading integer zeros and trailing fraction zeros are
+// skipped, then the fraction is cut in limbs from the point down (the last
+// one followed by zeros) and the integer in limbs from the point up. Inline:
+// the parsers call it too, and a call would weigh on every parse.
+template <int32_t kRoom>
+inline void ReadRuns(const char* intBegin, const char* const intEnd, const char* const fracBegin, const char* fracEnd,
+                     LimbsIn<kRoom>* number) {
   // Within the integer digits: at a front's limit, more digits may follow.
   if (*intBegin == '0') intBegin = SkipLeadingZeros(intBegin, intEnd);
   if (fracEnd != fracBegin && fracEnd[-1] == '0') fracEnd = SkipTrailingZeros(fracEnd);
@@ -97,11 +90,26 @@ inline NumeralStatus BuildLimbNumber(const char* text, const size_t length, cons
   // An integer part begins with a digit that is not 0; without one, the
   // fraction's top limbs may be 0.
   if (k == fracLimbs) TrimTop(number);
+}
+
+// The numeral's digit runs, found in one pass (ScanRuns); then refused
+// (RunsVerdict), or read.
+// Inline: the parsers are its callers, and a call would weigh on every parse.
+inline NumeralStatus BuildLimbNumber(const char* text, const size_t length, const NumeralRuns& runs,
+                                     LimbNumber* number) {
+  const NumeralStatus verdict = RunsVerdict(text, length, runs);
+  if (verdict != NumeralStatus::kAccepted) return verdict;
+  ReadRuns(runs.intBegin, runs.intEnd, runs.fracBegin, runs.fracEnd, number);
   number->isNegative = number->count > 0 && *text == '-';
   return NumeralStatus::kAccepted;
 }
 
 }  // namespace
+
+void ReadDigitRuns(const char* intBegin, const char* intEnd, const char* fracBegin, const char* fracEnd,
+                   RecordLimbs* number) {
+  ReadRuns(intBegin, intEnd, fracBegin, fracEnd, number);
+}
 
 NumeralStatus ParseLimbFront(const char* text, const size_t available, size_t* length, LimbNumber* number) {
   MakeZero(number);

@@ -21,6 +21,13 @@ NumeralStatus ParseLimbText(const char* text, size_t length, LimbNumber* number)
 constexpr int32_t kNumeralPad = 8;
 NumeralStatus ParseLimbFront(const char* text, size_t available, size_t* length, LimbNumber* number);
 
+// The number, without sign, whose integer digits are the characters [intBegin,
+// intEnd) and fraction digits [fracBegin, fracEnd), aligned on the point and
+// normalised, as the parsers read a numeral's runs. A character that is not
+// '0' lies before fracBegin, and kNumeralPad bytes before each run are read.
+void ReadDigitRuns(const char* intBegin, const char* intEnd, const char* fracBegin, const char* fracEnd,
+                   RecordLimbs* number);
+
 // Bytes the text of any number formed on accepted numerals needs, with the
 // terminator and the kNineDigits - 1 bytes the writer may use past it (it
 // writes a limb's digits nine at a time).
