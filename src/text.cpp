@@ -274,16 +274,6 @@ char* WriteLimbs(const Limb* limbs, const int32_t from, const int32_t to, char* 
   return out;
 }
 
-// WriteLimbs for an integer part's limbs below its leading one: few, in a
-// number of any size up to the widest, and a loop unrolled for many would
-// enter it by a jump chosen by their count, as random as the results'
-// magnitudes.
-char* WriteFewLimbs(const Limb* limbs, const int32_t from, const int32_t to, char* out) {
-#pragma GCC unroll 1
-  for (int32_t k = from; k >= to; --k) out = WriteLimb(limbs[k], out);
-  return out;
-}
-
 // Writes a non-zero limb without its leading zeros: a limb below a nine's
 // base as that nine, any other as its top nine without its leading zeros and
 // the nine below it.
@@ -319,7 +309,7 @@ size_t FormatLimbNumber(const LimbNumber* number, char* buffer) {
   const int32_t fracLimbs = number->fracLimbs;
   if (count > fracLimbs) {
     out = WriteLeadingLimb(number->limbs[count - 1], out);
-    out = WriteFewLimbs(number->limbs, count - 2, fracLimbs, out);
+    out = WriteLimbs(number->limbs, count - 2, fracLimbs, out);
   } else {
     *out++ = '0';
   }
