@@ -255,28 +255,6 @@ int32_t MultiplyByPowerOfTen(const Limb* limbs, const int32_t count, const int32
   return out[count] == 0 ? count : count + 1;
 }
 
-// A short run, the most common: up to kShortRunLimbs limbs moved up by up to
-// kShortShiftLimbs.
-constexpr int32_t kShortRunLimbs = 8;
-constexpr int32_t kShortShiftLimbs = 16;
-static_assert(kShortShiftLimbs + kShortRunLimbs <= kDividendLimbs && kShortRunLimbs <= kNumberLimbs,
-              "a short run's fixed-size moves stay within the dividend and its source");
-
-// to[0..shift) = 0 and to[shift..shift + count) = limbs[0..count), from a
-// number's limbs (or a copy of them) into a dividend. A short run is moved in
-// fixed sizes, as a few vector moves where a library call would cost more
-// than the move: the zeros reach past the shift and the limbs past the count,
-// where nothing is read.
-void PlaceLimbs(const Limb* limbs, const int32_t count, const int32_t shift, Limb* to) {
-  if (count <= kShortRunLimbs && shift <= kShortShiftLimbs) {
-    std::fill_n(to, kShortShiftLimbs, 0);
-    std::copy_n(limbs, kShortRunLimbs, to + shift);
-    return;
-  }
-  std::fill_n(to, shift, 0);
-  std::copy_n(limbs, count, to + shift);
-}
-
 }  // namespace
 
 template <int32_t kRoom>
@@ -325,7 +303,8 @@ void DivideLimbNumbers(const LimbsIn<kRoom>* left, const LimbsIn<kRoom>* right, 
   Limb dividend[kDividendLimbs + 1];
   int32_t dividendCount;
   if (shift >= 0) {
-    PlaceLimbs(dividendLimbs, dividendLimbCount, shift, dividend);
+    std::fill_n(dividend, shift, 0);
+    std::copy_n(dividendLimbs, dividendLimbCount, dividend + shift);
     dividendCount = shift + dividendLimbCount;
   } else {
     dividendCount = dividendLimbCount + shift;
