@@ -72,6 +72,16 @@ void CopyDigits(const char* from, char* to, const int32_t count, const int8_t of
   }
 }
 
+// Writes the record's integer digits as characters, most significant first,
+// then '.' and its fraction digits; returns where the point is.
+char* WriteDigitChars(const DxNumber* number, char* out) {
+  CopyDigits<true>(reinterpret_cast<const char*>(number->intDigits), out, number->intCount, '0');
+  char* const point = out + number->intCount;
+  *point = '.';
+  CopyDigits<false>(reinterpret_cast<const char*>(number->fracDigits), point + 1, number->fracCount, '0');
+  return point;
+}
+
 }  // namespace
 
 // The numeral's digit runs found and judged in one pass, then copied a run
@@ -116,17 +126,9 @@ void DxNumberToCharArr(char* buffer, const DxNumber* number) {
     return;
   }
   if (number->isNegative) *out++ = '-';
-  const int32_t intCount = number->intCount;
-  CopyDigits<true>(reinterpret_cast<const char*>(number->intDigits), out, intCount, '0');
-  out += intCount;
-  if (intCount == 0) *out++ = '0';
-  const int32_t fracCount = number->fracCount;
-  if (fracCount > 0) {
-    *out++ = '.';
-    CopyDigits<false>(reinterpret_cast<const char*>(number->fracDigits), out, fracCount, '0');
-    out += fracCount;
-  }
-  *out = '\0';
+  if (number->intCount == 0) *out++ = '0';
+  char* const point = WriteDigitChars(number, out);
+  *(number->fracCount > 0 ? point + 1 + number->fracCount : point) = '\0';
 }
 
 // --- Records as limbs ----------------------------------------------------------
@@ -145,13 +147,9 @@ namespace {
 // are read as a numeral's text, with the room the parser reads around it.
 void ReadRecord(const DxNumber* number, RecordLimbs* value) {
   char text[kNumeralPad + kFormDigits + 1];
-  char* const intBegin = text + kNumeralPad;
   std::memset(text, 0, kNumeralPad);
-  char* const point = intBegin + number->intCount;
-  CopyDigits<true>(reinterpret_cast<const char*>(number->intDigits), intBegin, number->intCount, '0');
-  *point = '.';
-  CopyDigits<false>(reinterpret_cast<const char*>(number->fracDigits), point + 1, number->fracCount, '0');
-  ReadDigitRuns(intBegin, point, point + 1, point + 1 + number->fracCount, value);
+  const char* const point = WriteDigitChars(number, text + kNumeralPad);
+  ReadDigitRuns(text + kNumeralPad, point, point + 1, point + 1 + number->fracCount, value);
   value->isNegative = number->isNegative;
   value->isInfinite = number->isInfinite;
 }
