@@ -14,6 +14,19 @@ namespace {
 // Where the next character of a numeral falls.
 enum NumeralPart : uint8_t { kSignPart, kIntPart, kFracPart, kRefused };
 
+// Adds a run of digits to a count; the count stops one past the limit, so a
+// long token cannot overflow it.
+void CountDigits(int32_t* count, const size_t run) {
+  *count = static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(*count) + run, kMaxNumeralDigits + 1));
+}
+
+// Where a byte that is not a digit takes the scan: a sign only in front, one
+// point, nothing else.
+NumeralPart PartAfter(const uint8_t part, const char c) {
+  if (part == kSignPart && (c == '-' || c == '+')) return kIntPart;
+  return part < kFracPart && c == '.' ? kFracPart : kRefused;
+}
+
 }  // namespace
 
 void StartNumeralScan(NumeralScan* scan) { *scan = NumeralScan{kSignPart, 0, 0}; }
@@ -24,29 +37,6 @@ NumeralStatus NumeralScanStatus(const NumeralScan* scan) {
   if (scan->fracDigits > kMaxNumeralDigits) return NumeralStatus::kTooManyFracDigits;
   return NumeralStatus::kAccepted;
 }
-
-namespace {
-
-// Adds a run of digits to a count; the count stops one past the limit, so a
-// long token cannot overflow it.
-void CountDigits(int32_t* count, const size_t run) {
-  *count = static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(*count) + run, kMaxNumeralDigits + 1));
-}
-
-// Where a byte that is not a digit takes the scan: a sign only in front, one
-// point, nothing else.
-NumeralPart PartAfter(const uint8_t part, const char c) {
-  switch (part) {
-    case kSignPart:
-      return c == '-' || c == '+' ? kIntPart : c == '.' ? kFracPart : kRefused;
-    case kIntPart:
-      return c == '.' ? kFracPart : kRefused;
-    default:
-      return kRefused;
-  }
-}
-
-}  // namespace
 
 // Digits are taken a run at a time, counted on the side of the point the scan
 // is on; a run in front of any sign or point begins the integer digits.
