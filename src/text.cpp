@@ -163,7 +163,6 @@ constexpr int32_t kGroupBytes = 4;
 struct DigitGroups {
   char chars[kGroupScale * kGroupBytes];
   uint32_t words[kGroupScale];
-  uint8_t trailingZeros[kGroupScale];
 };
 constexpr DigitGroups MakeDigitGroups() {
   DigitGroups groups{};
@@ -174,21 +173,11 @@ constexpr DigitGroups MakeDigitGroups() {
       groups.chars[kGroupBytes * n + i] = digits[i];
       groups.words[n] |= static_cast<uint32_t>(digits[i]) << (kByteBits * i);
     }
-    while (groups.trailingZeros[n] < kGroupDigits && digits[kGroupDigits - 1 - groups.trailingZeros[n]] == '0') {
-      ++groups.trailingZeros[n];
-    }
   }
   return groups;
 }
 constexpr DigitGroups kDigitGroups = MakeDigitGroups();
 
-
-// A nine's three groups of three digits, the top one first.
-struct NineGroups {
-  Word top;
-  Word middle;
-  Word bottom;
-};
 
 // Writes the group's three characters, a whole-word move that writes one
 // byte past them.
@@ -196,24 +185,15 @@ void WriteGroup(const Word group, char* out) {
   std::memcpy(out, kDigitGroups.chars + kGroupBytes * group, kGroupBytes);
 }
 
-// Writes the nine digits of a nine, leading zeros included, and returns its
-// groups. Each group is written as soon as it is found, while its index is
-// still in the register the multiplication left it in; each group's move
-// writes one byte past it, which the next group (or what follows the nine)
-// overwrites.
-NineGroups WriteGroupsOf(const uint32_t nine, char* out) {
-  Word rest = 0;
-  const Word top = TopGroup(nine, &rest);
-  WriteGroup(top, out);
-  const Word middle = NextGroup(&rest);
-  WriteGroup(middle, out + kGroupDigits);
-  const Word bottom = NextGroup(&rest);
-  WriteGroup(bottom, out + 2 * kGroupDigits);
-  return {top, middle, bottom};
-}
-
+// Writes the nine digits of a nine, leading zeros included, a group at a
+// time as soon as it is found, while its index is still in the register the
+// multiplication left it in; each group's move writes one byte past it, which
+// the next group (or what follows the nine) overwrites.
 char* WriteNine(const uint32_t nine, char* out) {
-  WriteGroupsOf(nine, out);
+  Word rest = 0;
+  WriteGroup(TopGroup(nine, &rest), out);
+  WriteGroup(NextGroup(&rest), out + kGroupDigits);
+  WriteGroup(NextGroup(&rest), out + 2 * kGroupDigits);
   return out + kNineDigits;
 }
 
@@ -235,22 +215,6 @@ char* WriteLeadingNine(const uint32_t nine, char* out) {
   const int32_t halfShift = kByteBits / 2 * zeros;
   StoreLittle(out, chars >> halfShift >> halfShift);
   out[kNineDigits - 1 - zeros] = kDigitGroups.chars[kGroupBytes * bottom + kGroupDigits - 1];
-  return out + kNineDigits - zeros;
-}
-
-// Writes the nine digits of a non-zero nine and ends the text after the last
-// one that is not '0'. Its trailing zeros are the bottom group's, and when
-// that group is 0 (3 zeros) the middle group's too, and so on: added under
-// masks, not chosen by branches, as the zeros of a result's last nine are
-// as random as its digit count.
-char* WriteTrailingNine(const uint32_t nine, char* out) {
-  const NineGroups groups = WriteGroupsOf(nine, out);
-  const uint32_t bottomIsZero = 0u - (groups.bottom == 0 ? 1u : 0u);
-  const uint32_t middleIsZero = 0u - (groups.middle == 0 ? 1u : 0u);
-  const uint32_t zeros =
-      kDigitGroups.trailingZeros[groups.bottom] +
-      ((kDigitGroups.trailingZeros[groups.middle] + (kDigitGroups.trailingZeros[groups.top] & middleIsZero)) &
-       bottomIsZero);
   return out + kNineDigits - zeros;
 }
 
@@ -284,14 +248,8 @@ char* WriteLeadingLimb(const Limb limb, char* out) {
 }
 
 // Writes the digits of a non-zero limb and ends the text after the last one
-// that is not '0': a limb whose low nine is 0 ends with its top nine.
-char* WriteTrailingLimb(const Limb limb, char* out) {
-  const uint32_t high = HighNine(limb);
-  const uint32_t low = LowNine(limb, high);
-  if (low == 0) return WriteTrailingNine(high, out);
-  if (kNinesPerLimb > 1) out = WriteNine(high, out);
-  return WriteTrailingNine(low, out);
-}
+// that is not '0'.
+char* WriteTrailingLimb(const Limb limb, char* out) { return out + (SkipTrailingZeros(WriteLimb(limb, out)) - out); }
 
 }  // namespace
 
