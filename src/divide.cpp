@@ -34,9 +34,10 @@ namespace ravur::detail {
 //  (3) D3: a window w[0..n] below v x B has w[n] <= v[n-1]. For w[n] < v[n-1],
 //      w[n] x B + w[n-1] < v[n-1] x B: the estimate q' is one division (1),
 //      and for w[n] = v[n-1] it is B - 1, with the rest w[n-1] + v[n-1]
-//      below 2B. Lowered while q' x v[n-2] > rest x B + w[n-2] (and the rest
-//      below B), q' is the quotient limb q or q + 1 (Theorem B and exercise
-//      4.3.1-20, for the scaled v of (2)).
+//      below 2B. Lowered while q' x v[n-2] > rest x B + w[n-2], q' is the
+//      quotient limb q or q + 1 (Theorem B and exercise 4.3.1-20, for the
+//      scaled v of (2)). The test is false once rest >= q', as v[n-2] < B
+//      makes q' x v[n-2] < q' x B <= rest x B; a rest below q' is below B.
 //  (4) D4 on the complemented window: w[0..n] is held as w' = B^(n+1) - 1 -
 //      w, each limb w'[i] = (B - 1) - w[i], so w - q' x v is the complement
 //      of w' + q' x v: a sum, no borrows. With the carry in c <= B, a limb's
@@ -93,7 +94,7 @@ Limb EstimateQuotientLimb(const Limb* window, const Limb* v, const int32_t n) {
   Limb estimate = kLimbBase - 1;
   Limb rest = w1 + top;  // when w[n] is top: the rest of the estimate B - 1
   if (w2 < top) estimate = DivideLimbSum(LimbSum{w2} * kLimbBase + w1, top, &rest);
-  while (rest < kLimbBase && LimbSum{estimate} * v[n - 2] > LimbSum{rest} * kLimbBase + w0) {
+  while (rest < estimate && LimbSum{estimate} * v[n - 2] > LimbSum{rest} * kLimbBase + w0) {
     --estimate;
     rest += top;
   }
