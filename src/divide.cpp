@@ -26,8 +26,8 @@ namespace ravur::detail {
 //
 // The bounds each route relies on, each margin a static_assert:
 //  (1) B < 2^(kLimbBits - 2) (words.h). A remainder r < v makes
-//      r x B + u[j] < v x B < v x 2^kLimbBits: DivideLimbSum takes it, and
-//      its quotient is below B.
+//      r x B + u[j] < v x B < v x 2^kLimbBits: DivideLimbSum (and
+//      MultiplyAddDivide) takes it, and its quotient is below B.
 //  (2) D1: with d = floor(B / (v[n-1] + 1)), the scaled top limb is at least
 //      floor(B / 2) (Knuth's choice of d, 4.3.1), and d x v < B^n: v stays n
 //      limbs and u gains one, u[m].
@@ -42,8 +42,8 @@ namespace ravur::detail {
 //      w, each limb w'[i] = (B - 1) - w[i], so w - q' x v is the complement
 //      of w' + q' x v: a sum, no borrows. With the carry in c <= B, a limb's
 //      sum q' x v[i] + (c + w'[i]) is at most (B - 1)^2 + B + (B - 1) = B^2
-//      < B x 2^kLimbBits, which SplitLimbSum takes: its rest is the limb
-//      and its quotient, at most B, the carry out; c + w'[i] < 2B is a
+//      < B x 2^kLimbBits, one MultiplyAddDivide by B (1): its rest is the
+//      limb and its quotient, at most B, the carry out; c + w'[i] < 2B is a
 //      limb. The difference is below zero when the sum reaches B^(n+1):
 //      when the carry out of limb n-1 and w'[n] add up to B or more. A zero
 //      window is all limbs B - 1, and u's zero limbs below low as well.
@@ -63,9 +63,9 @@ namespace {
 
 constexpr Limb kTop = kLimbBase - 1;
 constexpr LimbSum kLargestSum = LimbSum{kTop} * kTop + kLimbBase + kTop;  // (4)
-static_assert(kLargestSum <= kLargestSplit && kLargestSum / kLimbBase <= kLimbBase &&
+static_assert(kLargestSum < LimbSum{kLimbBase} << kLimbBits && kLargestSum / kLimbBase <= kLimbBase &&
                   LimbSum{kLimbBase} + kTop <= ~Limb{0},
-              "(4): a limb's sum in D4 is split by SplitLimbSum, its carry at most B, and carry plus limb a limb");
+              "(4): a limb's sum in D4 is one division by B, its carry at most B, and carry plus limb a limb");
 static_assert(LimbSum{kLimbBase} * kLimbBase <= ~LimbSum{0} / 4, "(6): the two-limb window below 4B^2");
 
 // True when limbs[0..n) are all kTop: a complemented window of zeros.
@@ -93,7 +93,7 @@ Limb EstimateQuotientLimb(const Limb* window, const Limb* v, const int32_t n) {
   const Limb w2 = kTop - window[n], w1 = kTop - window[n - 1], w0 = kTop - window[n - 2];  // w[n], w[n-1], w[n-2]
   Limb estimate = kLimbBase - 1;
   Limb rest = w1 + top;  // when w[n] is top: the rest of the estimate B - 1
-  if (w2 < top) estimate = DivideLimbSum(LimbSum{w2} * kLimbBase + w1, top, &rest);
+  if (w2 < top) estimate = MultiplyAddDivide(w2, kLimbBase, w1, top, &rest);
   while (rest < estimate && LimbSum{estimate} * v[n - 2] > LimbSum{rest} * kLimbBase + w0) {
     --estimate;
     rest += top;
@@ -110,7 +110,7 @@ bool SubtractMultiple(Limb* window, const Limb* v, const int32_t n, const Limb e
   int32_t i = 0;
 #pragma GCC unroll 2
   do {
-    carry = static_cast<Limb>(SplitLimbSum(LimbSum{estimate} * v[i] + (carry + window[i]), &window[i]));
+    carry = MultiplyAddDivide(estimate, v[i], carry + window[i], kLimbBase, &window[i]);
   } while (++i < n);
   return carry + window[n] > kTop;
 }
@@ -180,7 +180,7 @@ void DivideLong(Limb* u, const int32_t uCount, const int32_t low, const Limb* v,
   Limb carry = 0;
   for (int32_t i = low; i < uCount; ++i) {
     Limb limb;
-    carry = static_cast<Limb>(SplitLimbSum(LimbSum{u[i]} * scale + carry, &limb));
+    carry = MultiplyAddDivide(u[i], scale, carry, kLimbBase, &limb);
     u[i] = kTop - limb;
   }
   u[uCount] = kTop - carry;
