@@ -560,22 +560,30 @@ TEST(LimbRoutes, ProductsAndQuotientsAgree) {
       }
     }
   }
-  // Dividends that take an estimate one too large: u = (q + 1) x v - 1 with
-  // v's low limb kLimbBase - 1, whose top limbs look like (q + 1) x v's, so
-  // the first estimate is q + 1 and the subtraction goes below zero and is
-  // added back; v's top limb at half the radix and above, not scaled, and 1,
-  // scaled the most. And a window whose top limb equals v's.
+  // Dividends that take an estimate one too large: u = ((q + 1) x v - e) x
+  // kLimbBase + 7 (q + 1 = kLimbBase - 1, e at most (q + 1) x v[0]), whose
+  // top limbs look like (q + 1) x v's, so the second estimate is q + 1 and
+  // the subtraction goes below zero and is added back, the remainder v - e
+  // heading the last window: e = 1 with v's low limbs kLimbBase - 1 and 0
+  // (a borrow at every limb of the adding back), or e = 6 x kLimbBase with
+  // them kLimbBase / 2 and 5 (limbs equal to v's, no borrow). v's top limb
+  // at half the radix and above, not scaled, and 1, scaled the most. And a
+  // window whose top limb equals v's.
   for (const Limb top : {kLimbBase / 2, kLimbBase - 1, Limb{1}}) {
-    const std::vector<Limb> v = {kLimbBase - 1, 0, top};
-    const std::vector<Limb> q = {kLimbBase - 2};
-    std::vector<Limb> u = PlainProduct({kLimbBase - 1}, v);
-    u[0] -= 1;  // (q + 1) x v - 1, its low limb kLimbBase - 1 not 0
-    std::vector<Limb> work = u;
-    work.push_back(0);
-    Limb quotient[2] = {0, 0};
-    DivideLimbs(work.data(), 4, v.data(), 3, quotient);
-    EXPECT_EQ(quotient[0], kLimbBase - 2) << top;
-    EXPECT_EQ(quotient[1], 0) << top;
+    for (const bool equal : {false, true}) {
+      const std::vector<Limb> v = {equal ? kLimbBase / 2 : kLimbBase - 1, equal ? Limb{5} : Limb{0}, top};
+      std::vector<Limb> u = PlainProduct({kLimbBase - 1}, v);
+      u[equal ? 1 : 0] -= equal ? 6 : 1;  // no borrow: the limb is at least kLimbBase / 2 - 6 or 1
+      u.insert(u.begin(), 7);
+      std::vector<Limb> work = u;
+      work.push_back(0);
+      std::vector<Limb> quotient(3, 0);
+      DivideLimbs(work.data(), 5, v.data(), 3, quotient.data());
+      EXPECT_LE(CompareLimbs(PlainProduct(quotient, v), u), 0) << top << " " << equal;
+      EXPECT_EQ(quotient[1], kLimbBase - 2) << top << " " << equal;
+      quotient[0] += 1;
+      EXPECT_GT(CompareLimbs(PlainProduct(quotient, v), u), 0) << top << " " << equal;
+    }
   }
   // A remainder whose top limb equals v's after the first step, for two and
   // three limbs: the next estimate is kLimbBase - 1 without a division.
