@@ -37,11 +37,12 @@ constexpr int32_t kDividendLimbs = (kQuotientDigits - 1 + kFormDigits + kLimbDig
 void MultiplyLimbs(const Limb* a, int32_t aCount, const Limb* b, int32_t bCount, Limb* product);
 
 // to[0..count) = from[0..count) x scale (a limb), returning the limb carried
-// out of the top: a limb's product plus a carry is split by SplitLimbSum.
+// out of the top: a limb's product plus a carry is split by one
+// MultiplyAddDivide by kLimbBase.
 inline Limb ScaleLimbs(const Limb* from, const int32_t count, const Limb scale, Limb* to) {
-  LimbSum carry = 0;
-  for (int32_t i = 0; i < count; ++i) carry = SplitLimbSum(LimbSum{from[i]} * scale + carry, &to[i]);
-  return static_cast<Limb>(carry);
+  Limb carry = 0;
+  for (int32_t i = 0; i < count; ++i) carry = MultiplyAddDivide(from[i], scale, carry, kLimbBase, &to[i]);
+  return carry;
 }
 
 // Decimal digits, eight a word (words.h).

@@ -261,6 +261,25 @@ inline LimbSum SplitLimbSum(const LimbSum value, Limb* low) {
 }
 #endif
 
+// (a x b + c) / divisor, *remainder the rest, for a x b + c below divisor x
+// 2^kLimbBits (bound of DivideLimbSum). On x86-64 the product's sum in the
+// processor's registers: GCC adds a limb to a LimbSum through a zeroed
+// register or the stack.
+#if RAVUR_WIDE_LIMBS && defined(__x86_64__)
+inline Limb MultiplyAddDivide(const Limb a, const Limb b, const Limb c, const Limb divisor, Limb* remainder) {
+  Limb quotient = a;
+  __asm__("mulq %[b]\n\taddq %[c], %%rax\n\tadcq $0, %%rdx\n\tdivq %[divisor]"
+          : "+&a"(quotient), "=&d"(*remainder)
+          : [b] "rm"(b), [c] "rm"(c), [divisor] "rm"(divisor)
+          : "cc");
+  return quotient;
+}
+#else
+inline Limb MultiplyAddDivide(const Limb a, const Limb b, const Limb c, const Limb divisor, Limb* remainder) {
+  return DivideLimbSum(LimbSum{a} * b + c, divisor, remainder);
+}
+#endif
+
 // --- Three digits at a time -----------------------------------------------------
 //
 // The decimal digits of a value below 10^9 (a "nine": a limb is one or two of

@@ -599,22 +599,30 @@ TEST(LimbRoutes, ProductsAndQuotientsAgree) {
       }
     }
   }
-  // Dividends that take an estimate one too large: u = (q + 1) x v - 1 with
-  // v's low limb kLimbBase - 1, whose top limbs look like (q + 1) x v's, so
-  // the first estimate is q + 1 and the subtraction goes below zero and is
-  // added back; v's top limb at half the radix and above, not scaled, and 1,
-  // scaled the most. And a window whose top limb equals v's.
+  // Dividends that take an estimate one too large: u = ((q + 1) x v - e) x
+  // kLimbBase + 7 (q + 1 = kLimbBase - 1, e at most (q + 1) x v[0]), whose
+  // top limbs look like (q + 1) x v's, so the second estimate is q + 1 and
+  // the subtraction goes below zero and is added back, the remainder v - e
+  // heading the last window: e = 1 with v's low limbs kLimbBase - 1 and 0
+  // (a borrow at every limb of the adding back), or e = 6 x kLimbBase with
+  // them kLimbBase / 2 and 5 (limbs equal to v's, no borrow). v's top limb
+  // at half the radix and above, not scaled, and 1, scaled the most. And a
+  // window whose top limb equals v's.
   for (const Limb top : {kLimbBase / 2, kLimbBase - 1, Limb{1}}) {
-    const std::vector<Limb> v = {kLimbBase - 1, 0, top};
-    const std::vector<Limb> q = {kLimbBase - 2};
-    std::vector<Limb> u = PlainProduct({kLimbBase - 1}, v);
-    u[0] -= 1;  // (q + 1) x v - 1, its low limb kLimbBase - 1 not 0
-    std::vector<Limb> work = u;
-    work.push_back(0);
-    Limb quotient[2] = {0, 0};
-    DivideLimbs(work.data(), 4, v.data(), 3, quotient);
-    EXPECT_EQ(quotient[0], kLimbBase - 2) << top;
-    EXPECT_EQ(quotient[1], 0) << top;
+    for (const bool equal : {false, true}) {
+      const std::vector<Limb> v = {equal ? kLimbBase / 2 : kLimbBase - 1, equal ? Limb{5} : Limb{0}, top};
+      std::vector<Limb> u = PlainProduct({kLimbBase - 1}, v);
+      u[equal ? 1 : 0] -= equal ? 6 : 1;  // no borrow: the limb is at least kLimbBase / 2 - 6 or 1
+      u.insert(u.begin(), 7);
+      std::vector<Limb> work = u;
+      work.push_back(0);
+      std::vector<Limb> quotient(3, 0);
+      DivideLimbs(work.data(), 5, v.data(), 3, quotient.data());
+      EXPECT_LE(CompareLimbs(PlainProduct(quotient, v), u), 0) << top << " " << equal;
+      EXPECT_EQ(quotient[1], kLimbBase - 2) << top << " " << equal;
+      quotient[0] += 1;
+      EXPECT_GT(CompareLimbs(PlainProduct(quotient, v), u), 0) << top << " " << equal;
+    }
   }
   // A remainder whose top limb equals v's after the first step, for two and
   // three limbs: the next estimate is kLimbBase - 1 without a division.
@@ -638,7 +646,8 @@ TEST(LimbRoutes, ProductsAndQuotientsAgree) {
 // The limb primitives against their portable twins and against the inverse,
 // on random operands of every bit length (a divisor of every top bit, a value
 // just below divisor x 2^kLimbBits): quotient x divisor + remainder gives the
-// value; and the digit count of a limb at and around every power of ten.
+// value, for a value given whole or as a product plus a limb; and the digit
+// count of a limb at and around every power of ten.
 TEST(WordTwins, LimbArithmetic) {
   using namespace ravur::detail;
   std::mt19937_64 rng(11);
@@ -654,6 +663,18 @@ TEST(WordTwins, LimbArithmetic) {
     ASSERT_EQ(remainder, remainderPortable) << i;
     ASSERT_LT(remainder, divisor) << i;
     ASSERT_TRUE(LimbSum{quotient} * divisor + remainder == value) << i;
+    // A product plus a limb divided, the divisor just above the sum's high
+    // limb (the largest quotients) or far above it; a's top bit clear, so
+    // that the divisor fits a limb.
+    const Limb a = static_cast<Limb>(rng()) >> 1;
+    const auto b = static_cast<Limb>(rng());
+    const auto c = static_cast<Limb>(rng());
+    const LimbSum sum = LimbSum{a} * b + c;
+    const Limb sumDivisor = HighLimb(sum) + 1 + (i % 2 == 0 ? 0 : static_cast<Limb>(rng()) >> 2);
+    Limb sumRest = 0;
+    const Limb sumQuotient = MultiplyAddDivide(a, b, c, sumDivisor, &sumRest);
+    ASSERT_LT(sumRest, sumDivisor) << i;
+    ASSERT_TRUE(LimbSum{sumQuotient} * sumDivisor + sumRest == sum) << i;
     // The split by the radix, of values up to the largest it takes.
     const LimbSum splitValue = i % 3 == 0 ? kLargestSplit - static_cast<Limb>(i) : value % kLargestSplit;
     Limb splitLow = 0;
