@@ -115,8 +115,6 @@ NumeralStatus ParseLimbFront(const char* text, const size_t available, size_t* l
   MakeZero(number);
   const NumeralRuns runs = ScanRunsInRoom(text, available);
   *length = static_cast<size_t>(runs.fracEnd - text);
-  // A front longer than any numeral is judged, not built (it has been read).
-  if (*length > static_cast<size_t>(kMaxNumeralLength)) return CheckNumeral(text, *length);
   return BuildLimbNumber(text, *length, runs, number);
 }
 
