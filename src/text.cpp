@@ -50,11 +50,11 @@ const char* SkipLeadingZeros(const char* from, const char* end) {
   return from;
 }
 
-// Just past the last character before end that is not '0' (one lies
-// behind), a word at a time: up to kWordBytes - 1 bytes before the one found
-// are read.
-const char* SkipTrailingZeros(const char* end) {
-  for (;; end -= kWordBytes) {
+// Just past the last character in [from, end) that is not '0' (one is), a
+// word at a time from end down, the last word the one at from: end - from is
+// at least kWordBytes, and nothing outside [from, end) is read.
+const char* SkipTrailingZeros(const char* const from, const char* end) {
+  for (;; end = std::max(end - kWordBytes, from + kWordBytes)) {
     const Word others = LoadLittle(end - kWordBytes) ^ kZeroChars;
     if (others != 0) return end - kWordBytes + HighestSetByte(others) + 1;
   }
@@ -69,7 +69,8 @@ inline void ReadRuns(const char* intBegin, const char* const intEnd, const char*
                      LimbsIn<kRoom>* number) {
   // Within the integer digits: at a front's limit, more digits may follow.
   if (*intBegin == '0') intBegin = SkipLeadingZeros(intBegin, intEnd);
-  if (fracEnd != fracBegin && fracEnd[-1] == '0') fracEnd = SkipTrailingZeros(fracEnd);
+  // The point lies before the fraction, within the word before it.
+  if (fracEnd != fracBegin && fracEnd[-1] == '0') fracEnd = SkipTrailingZeros(fracBegin - kWordBytes, fracEnd);
 
   const auto fracDigits = static_cast<int32_t>(fracEnd - fracBegin);
   const auto fracLimbs = static_cast<int32_t>(static_cast<uint32_t>(fracDigits + kLimbDigits - 1) / kLimbDigits);
@@ -247,7 +248,10 @@ char* WriteLeadingLimb(const Limb limb, char* out) {
 
 // Writes the digits of a non-zero limb and ends the text after the last one
 // that is not '0'.
-char* WriteTrailingLimb(const Limb limb, char* out) { return out + (SkipTrailingZeros(WriteLimb(limb, out)) - out); }
+static_assert(kLimbDigits >= kWordBytes, "a limb's characters hold a word, within which its zeros are skipped");
+char* WriteTrailingLimb(const Limb limb, char* out) {
+  return out + (SkipTrailingZeros(out, WriteLimb(limb, out)) - out);
+}
 
 }  // namespace
 
