@@ -193,14 +193,14 @@ void PlaceNumber(const LimbsIn<kRoom>* value, const int32_t shift, const bool ha
   const int32_t newUnits = std::clamp(-places, 0, result->intCount);  // zeros a shift brings below the value
   const int32_t intRun = result->intCount - newUnits;
   if (intRun > 0) {
-    CopyDigits<true>(units - std::max(places, 0) - (intRun - 1), reinterpret_cast<char*>(result->intDigits + newUnits),
+    CopyDigits<true>(units - (std::max(places, 0) + intRun - 1), reinterpret_cast<char*>(result->intDigits + newUnits),
                      intRun, -'0');
   }
   const int32_t lowest = std::max(places - kFracCapacity, kLimbDigits * lowLimb);
   const int32_t highest = std::min(places, top) - 1;
   if (highest >= lowest) {
     result->fracCount = places - lowest;
-    CopyDigits<false>(units - highest, reinterpret_cast<char*>(result->fracDigits + places - 1 - highest),
+    CopyDigits<false>(units - highest, reinterpret_cast<char*>(result->fracDigits + (places - 1 - highest)),
                       highest - lowest + 1, -'0');
     AdjustBits(result);
   }

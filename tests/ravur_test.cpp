@@ -392,6 +392,9 @@ TEST(Divide, QuotientsCutAtTheDigitBound) {
       // estimated quotient limb is one too high and the divisor is added back.
       {"999999999000000000000999999998", "1000000000000000000001",
        "999999998.999999999999999999999000000000000000000000999999999999999999999000000000000000000000999999999999999999999"},
+      // The smallest numeral over the largest: the quotient's digits lie
+      // 510 places below the point, near the end of the fraction's room.
+      {"0." + std::string(254, '0') + "1", std::string(255, '9'), "0." + std::string(509, '0') + "1"},
   };
   for (const Row& row : quotients) {
     EXPECT_EQ(Apply(DxDivide, row.left, row.right), row.want) << row.left << " / " << row.right;
