@@ -9,7 +9,7 @@ namespace ravur::detail {
 
 namespace {
 
-static_assert(kNumeralPad >= kWordBytes, "the parser reads a word before the text and past its terminator");
+static_assert(kNumeralPad >= kWordBytes, "the parser reads a word before a run and after the text");
 
 // --- Text in ---------------------------------------------------------------------
 
@@ -60,10 +60,10 @@ const char* SkipTrailingZeros(const char* const from, const char* end) {
   }
 }
 
-// ReadDigitRuns: leading integer zeros and trailing fraction zeros are
-// skipped, then the fraction is cut in limbs from the point down (the last
-// one followed by zeros) and the integer in limbs from the point up. Inline:
-// the parsers call it too, and a call would weigh on every parse.
+// ReadDigitRuns's work, and the parsers': leading integer zeros and trailing
+// fraction zeros are skipped, then the fraction is cut in limbs from the
+// point down (the last one followed by zeros) and the integer in limbs from
+// the point up. Inline: a call would weigh on every parse.
 template <int32_t kRoom>
 inline void ReadRuns(const char* intBegin, const char* const intEnd, const char* const fracBegin, const char* fracEnd,
                      LimbsIn<kRoom>* number) {
@@ -121,18 +121,18 @@ NumeralStatus ParseLimbFront(const char* text, const size_t available, size_t* l
 
 namespace {
 
-// A text of at most kMaxNumeralLength bytes, copied with the terminator the
-// limb parser stops at and the room it reads on either side (held as zeros,
-// so that no byte it reads is undefined).
+// A text of at most kMaxNumeralLength bytes, copied with the room the limb
+// parser reads on either side (held as zeros, so that no byte it reads is
+// undefined).
 struct PaddedText {
-  char bytes[kNumeralPad + kMaxNumeralLength + 1 + kNumeralPad];
+  char bytes[kNumeralPad + kMaxNumeralLength + kNumeralPad];
 };
 
 const char* CopyPadded(const char* text, const size_t length, PaddedText* padded) {
   char* const copy = padded->bytes + kNumeralPad;
   std::memset(padded->bytes, 0, kNumeralPad);
   if (length > 0) std::memcpy(copy, text, length);  // an empty text may have no address
-  std::memset(copy + length, 0, 1 + kNumeralPad);
+  std::memset(copy + length, 0, kNumeralPad);
   return copy;
 }
 
