@@ -34,6 +34,9 @@ namespace ravur::detail {
 using Word = uint64_t;
 constexpr int32_t kWordBytes = sizeof(Word);
 constexpr int32_t kByteBits = 8;
+constexpr int32_t kWordBits = kWordBytes * kByteBits;
+constexpr Word kEveryByte = 0x0101010101010101u;
+constexpr Word kTopBits = 0x80 * kEveryByte;  // every byte's top bit
 
 // --- Portable twins -----------------------------------------------------------
 
@@ -43,11 +46,13 @@ inline Word ReverseBytesPortable(Word word) {
   return reversed;
 }
 
+// Byte by byte, in the shapes compilers merge into one load or store where
+// the machine's order is little-endian (GCC merges the load written out, not
+// as a loop).
 inline Word LoadLittlePortable(const void* from) {
-  const auto* bytes = static_cast<const unsigned char*>(from);
-  Word word = 0;
-  for (int32_t i = kWordBytes - 1; i >= 0; --i) word = (word << kByteBits) | bytes[i];
-  return word;
+  const auto* b = static_cast<const unsigned char*>(from);
+  return Word{b[0]} | Word{b[1]} << 8 | Word{b[2]} << 16 | Word{b[3]} << 24 | Word{b[4]} << 32 | Word{b[5]} << 40 |
+         Word{b[6]} << 48 | Word{b[7]} << 56;
 }
 
 inline void StoreLittlePortable(void* to, Word word) {
@@ -55,18 +60,28 @@ inline void StoreLittlePortable(void* to, Word word) {
   for (int32_t i = 0; i < kWordBytes; ++i, word >>= kByteBits) bytes[i] = static_cast<unsigned char>(word);
 }
 
-// The index (0 = lowest) of the lowest byte with a bit set; word is not 0.
-inline int32_t LowestSetBytePortable(const Word word) {
-  int32_t index = 0;
-  while (((word >> (index * kByteBits)) & 0xFF) == 0) ++index;
-  return index;
+// Without branches, which random digits would mispredict: a byte's top bit
+// is flagged, and the flags counted by one multiplication, which sums the
+// bytes of a word into its top byte.
+inline int32_t CountFlaggedBytes(const Word flags) {
+  return static_cast<int32_t>(((flags & kTopBits) >> (kByteBits - 1)) * kEveryByte >> (kWordBits - kByteBits));
 }
 
-// The index (0 = lowest) of the highest byte with a bit set; word is not 0.
+// The index (0 = lowest) of the lowest byte with a bit set; word is not 0:
+// the count of bytes wholly below its lowest set bit, the bytes whose top
+// bit is set in the run of ones below that bit.
+inline int32_t LowestSetBytePortable(const Word word) { return CountFlaggedBytes((word & (0 - word)) - 1); }
+
+// The index (0 = lowest) of the highest byte with a bit set; word is not 0:
+// the non-zero bytes flagged, the flags spread to every byte below them,
+// and the flagged bytes counted, less one.
 inline int32_t HighestSetBytePortable(const Word word) {
-  int32_t index = kWordBytes - 1;
-  while (((word >> (index * kByteBits)) & 0xFF) == 0) --index;
-  return index;
+  constexpr Word kLowSeven = 0x7F * kEveryByte;
+  Word flags = (((word & kLowSeven) + kLowSeven) | word) & kTopBits;
+  flags |= flags >> kByteBits;
+  flags |= flags >> (2 * kByteBits);
+  flags |= flags >> (4 * kByteBits);
+  return CountFlaggedBytes(flags) - 1;
 }
 
 // --- What the library calls ----------------------------------------------------
@@ -125,7 +140,6 @@ inline void ClearBlock(void* to, const size_t count) { std::memset(to, 0, count)
 
 // --- Bit counts -------------------------------------------------------------------
 
-constexpr int32_t kWordBits = kWordBytes * kByteBits;
 constexpr int32_t kHalfBits = kWordBits / 2;
 
 // The count of zero bits above the highest set bit; word is not 0.
@@ -364,8 +378,6 @@ inline Word NextGroup(Word* rest) { return NextGroupPortable(rest); }
 // by lane (bytes, 16-bit and 32-bit lanes) takes three multiplications
 // instead of eight.
 
-constexpr Word kEveryByte = 0x0101010101010101u;
-
 // The value of the eight digits of a word, the lowest byte the most
 // significant digit; each byte 0 to 9.
 inline uint32_t EightDigitsValue(Word word) {
@@ -453,7 +465,6 @@ inline Word TrailingCharsValue(const char* end, const int32_t count) { return Tr
 // digit. A borrow or carry between bytes only arises at such a byte and moves
 // to the bytes after it, so the lowest flagged byte is the first non-digit.
 inline Word NonDigitFlags(const Word word) {
-  constexpr Word kTopBits = 0x80 * kEveryByte;
   return ((word - '0' * kEveryByte) | (word + (0x80 - ':') * kEveryByte)) & kTopBits;
 }
 

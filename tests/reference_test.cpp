@@ -423,15 +423,24 @@ TEST(TwoRoutes, ResultMatchesTheRecordsOnQuotientsByLongDivisors) {
 // The word operations the build uses (compiler builtins and 128-bit integers
 // where there are) against their portable twins and against values worked out
 // here, so that in the portable build too they check the forms the library
-// uses: loads, stores and bit counts on random words and on every single set
-// bit.
+// uses: loads, stores and bit counts on every single set bit and on random
+// words, most of whose bytes are zero.
 TEST(WordTwins, BytesOfWords) {
   using namespace ravur::detail;
   std::mt19937_64 rng(7);
   for (int i = 0; i < kRecords + 64; ++i) {
-    const Word word = i < 64 ? Word{1} << i : rng();
+    Word word = Word{1} << (i % 64);
+    if (i >= 64) {
+      for (int b = 0; b < kWordBytes; ++b) word |= rng() % 4 == 0 ? Word{rng() & 0xFF} << (8 * b) : 0;
+    }
     unsigned char bytes[kWordBytes];
     StoreLittlePortable(bytes, word);
+    int lowest = 0;
+    while (bytes[lowest] == 0) ++lowest;
+    int highest = kWordBytes - 1;
+    while (bytes[highest] == 0) --highest;
+    ASSERT_EQ(LowestSetByte(word), lowest) << i;
+    ASSERT_EQ(HighestSetByte(word), highest) << i;
     ASSERT_EQ(LoadLittle(bytes), word) << i;
     ASSERT_EQ(LoadBig(bytes), ReverseBytesPortable(word)) << i;
     ASSERT_EQ(ReverseBytes(word), ReverseBytesPortable(word)) << i;
