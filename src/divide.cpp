@@ -26,8 +26,8 @@ namespace ravur::detail {
 //
 // The bounds each route relies on, each margin a static_assert:
 //  (1) B < 2^(kLimbBits - 2) (words.h). A remainder r < v makes
-//      r x B + u[j] < v x B < v x 2^kLimbBits: DivideLimbSum (and
-//      MultiplyAddDivide) takes it, and its quotient is below B.
+//      r x B + u[j] < v x B < v x 2^kLimbBits: DivideLimbSum takes it, and
+//      its quotient is below B.
 //  (2) D1: with d = floor(B / (v[n-1] + 1)), the scaled top limb is at least
 //      floor(B / 2) (Knuth's choice of d, 4.3.1), and d x v < B^n: v stays n
 //      limbs and u gains one, u[m].
@@ -41,12 +41,14 @@ namespace ravur::detail {
 //  (4) D4 on the complemented window: w[0..n] is held as w' = B^(n+1) - 1 -
 //      w, each limb w'[i] = (B - 1) - w[i], so w - q' x v is the complement
 //      of w' + q' x v: a sum, no borrows. With the carry in c <= B, a limb's
-//      sum q' x v[i] + (c + w'[i]) is at most (B - 1)^2 + B + (B - 1) = B^2
-//      < B x 2^kLimbBits, one MultiplyAddDivide by B (1): its rest is the
-//      limb and its quotient, at most B, the carry out; c + w'[i] < 2B is a
-//      limb. The difference is below zero when the sum reaches B^(n+1):
-//      when the carry out of limb n-1 and w'[n] add up to B or more. A zero
-//      window is all limbs B - 1, and u's zero limbs below low as well.
+//      sum q' x v[i] + (w'[i] + c) is at most (B - 1)^2 + (B - 1) + B = B^2,
+//      with w'[i] + c < 2B, as MultiplyAddSplit takes it: its low limb is
+//      the limb and its high one, at most B, the carry out. The split
+//      estimates from q' and v[i] alone, so that only the additions and
+//      comparisons after it wait for the carry. The difference is below zero
+//      when the sum reaches B^(n+1): when the carry out of limb n-1 and
+//      w'[n] add up to B or more. A zero window is all limbs B - 1, and u's
+//      zero limbs below low as well.
 //  (5) D6: after (3) the difference is -e, 0 < e < v, and the n limbs below
 //      the top hold (B^(n+1) - 1 + e) mod B^n = e - 1; less v modulo B^n
 //      (the borrow out of the top dropped) they hold B^n - 1 - (v - e), the
@@ -93,7 +95,7 @@ Limb EstimateQuotientLimb(const Limb* window, const Limb* v, const int32_t n) {
   const Limb w2 = kTop - window[n], w1 = kTop - window[n - 1], w0 = kTop - window[n - 2];  // w[n], w[n-1], w[n-2]
   Limb estimate = kLimbBase - 1;
   Limb rest = w1 + top;  // when w[n] is top: the rest of the estimate B - 1
-  if (w2 < top) estimate = MultiplyAddDivide(w2, kLimbBase, w1, top, &rest);
+  if (w2 < top) estimate = DivideLimbSum(LimbSum{w2} * kLimbBase + w1, top, &rest);
   while (rest < estimate && LimbSum{estimate} * v[n - 2] > LimbSum{rest} * kLimbBase + w0) {
     --estimate;
     rest += top;
@@ -102,15 +104,14 @@ Limb EstimateQuotientLimb(const Limb* window, const Limb* v, const int32_t n) {
 }
 
 // Step D4 (bound 4): window[0..n] -= estimate x v, adding it to the
-// complemented window; true when that went below zero. The top limb is only
-// compared, not stored: the next window starts one limb lower and ends below
-// it.
-bool SubtractMultiple(Limb* window, const Limb* v, const int32_t n, const Limb estimate) {
+// complemented window, fractions[i] being LimbFraction(v[i]); true when that
+// went below zero. The top limb is only compared, not stored: the next
+// window starts one limb lower and ends below it.
+bool SubtractMultiple(Limb* window, const Limb* v, const Limb* fractions, const int32_t n, const Limb estimate) {
   Limb carry = 0;
   int32_t i = 0;
-#pragma GCC unroll 2
   do {
-    carry = MultiplyAddDivide(estimate, v[i], carry + window[i], kLimbBase, &window[i]);
+    carry = MultiplyAddSplit(estimate, v[i], fractions[i], window[i] + carry, &window[i]);
   } while (++i < n);
   return carry + window[n] > kTop;
 }
@@ -176,18 +177,21 @@ void DivideLong(Limb* u, const int32_t uCount, const int32_t low, const Limb* v,
     return;
   }
   ScaleLimbs(v, n, scale, scaled);
+  Limb fractions[kDividendLimbs];
+  std::transform(scaled, scaled + n, fractions, LimbFraction);
   std::fill_n(u, low, kTop);
+  const Limb scaleFraction = LimbFraction(scale);
   Limb carry = 0;
   for (int32_t i = low; i < uCount; ++i) {
     Limb limb;
-    carry = MultiplyAddDivide(u[i], scale, carry, kLimbBase, &limb);
+    carry = MultiplyAddSplit(u[i], scale, scaleFraction, carry, &limb);
     u[i] = kTop - limb;
   }
   u[uCount] = kTop - carry;
   for (int32_t j = uCount - n; j >= 0; --j) {
     Limb* const window = u + j;
     Limb estimate = EstimateQuotientLimb(window, scaled, n);
-    if (SubtractMultiple(window, scaled, n, estimate)) {
+    if (SubtractMultiple(window, scaled, fractions, n, estimate)) {
       --estimate;
       AddBack(window, scaled, n);
     }

@@ -37,11 +37,12 @@ constexpr int32_t kDividendLimbs = (kQuotientDigits - 1 + kFormDigits + kLimbDig
 void MultiplyLimbs(const Limb* a, int32_t aCount, const Limb* b, int32_t bCount, Limb* product);
 
 // to[0..count) = from[0..count) x scale (a limb), returning the limb carried
-// out of the top: a limb's product plus a carry is split by one
-// MultiplyAddDivide by kLimbBase.
+// out of the top: a limb's product plus the carry, below B, split by
+// MultiplyAddSplit.
 inline Limb ScaleLimbs(const Limb* from, const int32_t count, const Limb scale, Limb* to) {
+  const Limb fraction = LimbFraction(scale);
   Limb carry = 0;
-  for (int32_t i = 0; i < count; ++i) carry = MultiplyAddDivide(from[i], scale, carry, kLimbBase, &to[i]);
+  for (int32_t i = 0; i < count; ++i) carry = MultiplyAddSplit(from[i], scale, fraction, carry, &to[i]);
   return carry;
 }
 

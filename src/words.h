@@ -60,6 +60,20 @@ inline void StoreLittlePortable(void* to, Word word) {
   for (int32_t i = 0; i < kWordBytes; ++i, word >>= kByteBits) bytes[i] = static_cast<unsigned char>(word);
 }
 
+constexpr int32_t kHalfBits = kWordBits / 2;
+
+// The count of zero bits above the highest set bit; word is not 0.
+inline int32_t LeadingZeroBitsPortable(Word word) {
+  int32_t zeros = 0;
+  for (int32_t bits = kHalfBits; bits > 0; bits /= 2) {
+    if ((word >> (kWordBits - bits)) == 0) {
+      zeros += bits;
+      word <<= bits;
+    }
+  }
+  return zeros;
+}
+
 // Without branches, which random digits would mispredict: a byte's top bit
 // is flagged, and the flags counted by one multiplication, which sums the
 // bytes of a word into its top byte.
@@ -72,16 +86,9 @@ inline int32_t CountFlaggedBytes(const Word flags) {
 // bit is set in the run of ones below that bit.
 inline int32_t LowestSetBytePortable(const Word word) { return CountFlaggedBytes((word & (0 - word)) - 1); }
 
-// The index (0 = lowest) of the highest byte with a bit set; word is not 0:
-// the non-zero bytes flagged, the flags spread to every byte below them,
-// and the flagged bytes counted, less one.
+// The index (0 = lowest) of the highest byte with a bit set; word is not 0.
 inline int32_t HighestSetBytePortable(const Word word) {
-  constexpr Word kLowSeven = 0x7F * kEveryByte;
-  Word flags = (((word & kLowSeven) + kLowSeven) | word) & kTopBits;
-  flags |= flags >> kByteBits;
-  flags |= flags >> (2 * kByteBits);
-  flags |= flags >> (4 * kByteBits);
-  return CountFlaggedBytes(flags) - 1;
+  return kWordBytes - 1 - LeadingZeroBitsPortable(word) / kByteBits;
 }
 
 // --- What the library calls ----------------------------------------------------
@@ -108,6 +115,7 @@ inline int32_t LowestSetByte(const Word word) {
 inline int32_t HighestSetByte(const Word word) {
   return kWordBytes - 1 - static_cast<int32_t>(static_cast<uint32_t>(__builtin_clzll(word)) / kByteBits);
 }
+inline int32_t LeadingZeroBits(const Word word) { return __builtin_clzll(word); }
 
 #else
 
@@ -116,6 +124,7 @@ inline Word LoadLittle(const void* from) { return LoadLittlePortable(from); }
 inline void StoreLittle(void* to, const Word word) { StoreLittlePortable(to, word); }
 inline int32_t LowestSetByte(const Word word) { return LowestSetBytePortable(word); }
 inline int32_t HighestSetByte(const Word word) { return HighestSetBytePortable(word); }
+inline int32_t LeadingZeroBits(const Word word) { return LeadingZeroBitsPortable(word); }
 
 #endif
 
@@ -136,28 +145,6 @@ inline void ClearBlock(void* to, size_t count) {
 }
 #else
 inline void ClearBlock(void* to, const size_t count) { std::memset(to, 0, count); }
-#endif
-
-// --- Bit counts -------------------------------------------------------------------
-
-constexpr int32_t kHalfBits = kWordBits / 2;
-
-// The count of zero bits above the highest set bit; word is not 0.
-inline int32_t LeadingZeroBitsPortable(Word word) {
-  int32_t zeros = 0;
-  for (int32_t bits = kHalfBits; bits > 0; bits /= 2) {
-    if ((word >> (kWordBits - bits)) == 0) {
-      zeros += bits;
-      word <<= bits;
-    }
-  }
-  return zeros;
-}
-
-#if RAVUR_GNU_WORDS
-inline int32_t LeadingZeroBits(const Word word) { return __builtin_clzll(word); }
-#else
-inline int32_t LeadingZeroBits(const Word word) { return LeadingZeroBitsPortable(word); }
 #endif
 
 // --- The limb ---------------------------------------------------------------------
@@ -275,22 +262,39 @@ inline LimbSum SplitLimbSum(const LimbSum value, Limb* low) {
 }
 #endif
 
-// (a x b + c) / divisor, *remainder the rest, for a x b + c below divisor x
-// 2^kLimbBits (bound of DivideLimbSum). On x86-64 the product's sum in the
-// processor's registers: GCC adds a limb to a LimbSum through a zeroed
-// register or the stack.
-#if RAVUR_WIDE_LIMBS && defined(__x86_64__)
-inline Limb MultiplyAddDivide(const Limb a, const Limb b, const Limb c, const Limb divisor, Limb* remainder) {
-  Limb quotient = a;
-  __asm__("mulq %[b]\n\taddq %[c], %%rax\n\tadcq $0, %%rdx\n\tdivq %[divisor]"
-          : "+&a"(quotient), "=&d"(*remainder)
-          : [b] "rm"(b), [c] "rm"(c), [divisor] "rm"(divisor)
-          : "cc");
-  return quotient;
+// a x b + c = high x B + *low (B = kLimbBase, *low < B), returning high,
+// for limbs a and b, c < 2B, and fraction = LimbFraction(b). With 64-bit
+// limbs by multiplications that need not wait for c, where a division by B
+// would, and takes as long as many of them: with f = floor(b x 2^L / B)
+// (L = kLimbBits; f is a limb, as b < B),
+//   (1) f <= b x 2^L / B < f + 1 and a < 2^L put a x f / 2^L within 1 below
+//       a x b / B: h = floor(a x f / 2^L) is H = floor(a x b / B) or H - 1;
+//   (2) l = a x b - h x B is then in [0, 2B), exact when worked modulo 2^L,
+//       and l + c in [0, 4B), a limb (B <= 2^(L-2));
+//   (3) B taken from l + c up to three times, and as many added to h, leaves
+//       the low limb and high.
+// Its twin is SplitLimbSum of the LimbSum a x b + c, at most (B - 1)^2 + 2B
+// - 1 = B^2. With 32-bit limbs that split is the form used, a division by a
+// constant that the compiler makes a multiplication, and no fraction.
+#if RAVUR_WIDE_LIMBS
+inline Limb LimbFraction(const Limb b) {
+  Limb rest;
+  return DivideLimbSum(LimbSum{b} << kLimbBits, kLimbBase, &rest);
+}
+inline Limb MultiplyAddSplit(const Limb a, const Limb b, const Limb fraction, const Limb c, Limb* low) {
+  static_assert(4 * (kLimbBase - 1) + 3 <= ~Limb{0}, "(2): l + c < 4B is a limb");
+  const Limb high = HighLimb(LimbSum{a} * fraction);
+  const Limb rest = a * b - high * kLimbBase + c;
+  // A branch for the rarer rests of 2B and more, measured faster than
+  // comparisons without one.
+  const Limb bases = rest >= 2 * kLimbBase ? 2 + (rest >= 3 * kLimbBase ? 1 : 0) : rest >= kLimbBase ? 1 : 0;
+  *low = rest - bases * kLimbBase;
+  return high + bases;
 }
 #else
-inline Limb MultiplyAddDivide(const Limb a, const Limb b, const Limb c, const Limb divisor, Limb* remainder) {
-  return DivideLimbSum(LimbSum{a} * b + c, divisor, remainder);
+inline Limb LimbFraction(const Limb /*b*/) { return 0; }
+inline Limb MultiplyAddSplit(const Limb a, const Limb b, const Limb /*fraction*/, const Limb c, Limb* low) {
+  return static_cast<Limb>(SplitLimbSum(LimbSum{a} * b + c, low));
 }
 #endif
 

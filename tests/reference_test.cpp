@@ -655,8 +655,9 @@ TEST(LimbRoutes, ProductsAndQuotientsAgree) {
 // The limb primitives against their portable twins and against the inverse,
 // on random operands of every bit length (a divisor of every top bit, a value
 // just below divisor x 2^kLimbBits): quotient x divisor + remainder gives the
-// value, for a value given whole or as a product plus a limb; and the digit
-// count of a limb at and around every power of ten.
+// value, for a value given whole, as a product plus a carry split by the
+// radix, and up to the largest split; and the digit count of a limb at and
+// around every power of ten.
 TEST(WordTwins, LimbArithmetic) {
   using namespace ravur::detail;
   std::mt19937_64 rng(11);
@@ -672,18 +673,15 @@ TEST(WordTwins, LimbArithmetic) {
     ASSERT_EQ(remainder, remainderPortable) << i;
     ASSERT_LT(remainder, divisor) << i;
     ASSERT_TRUE(LimbSum{quotient} * divisor + remainder == value) << i;
-    // A product plus a limb divided, the divisor just above the sum's high
-    // limb (the largest quotients) or far above it; a's top bit clear, so
-    // that the divisor fits a limb.
-    const Limb a = static_cast<Limb>(rng()) >> 1;
-    const auto b = static_cast<Limb>(rng());
-    const auto c = static_cast<Limb>(rng());
-    const LimbSum sum = LimbSum{a} * b + c;
-    const Limb sumDivisor = HighLimb(sum) + 1 + (i % 2 == 0 ? 0 : static_cast<Limb>(rng()) >> 2);
-    Limb sumRest = 0;
-    const Limb sumQuotient = MultiplyAddDivide(a, b, c, sumDivisor, &sumRest);
-    ASSERT_LT(sumRest, sumDivisor) << i;
-    ASSERT_TRUE(LimbSum{sumQuotient} * sumDivisor + sumRest == sum) << i;
+    // A product of two limbs plus less than two split by the radix, each
+    // operand at times its largest.
+    const Limb pa = i % 3 == 0 ? kLimbBase - 1 : static_cast<Limb>(rng() % kLimbBase);
+    const Limb pb = i % 5 == 0 ? kLimbBase - 1 : static_cast<Limb>(rng() % kLimbBase);
+    const Limb pc = i % 7 == 0 ? 2 * kLimbBase - 1 : static_cast<Limb>(rng() % (2 * kLimbBase));
+    Limb productLow = 0;
+    const Limb productHigh = MultiplyAddSplit(pa, pb, LimbFraction(pb), pc, &productLow);
+    ASSERT_LT(productLow, kLimbBase) << i;
+    ASSERT_TRUE(LimbSum{productHigh} * kLimbBase + productLow == LimbSum{pa} * pb + pc) << i;
     // The split by the radix, of values up to the largest it takes.
     const LimbSum splitValue = i % 3 == 0 ? kLargestSplit - static_cast<Limb>(i) : value % kLargestSplit;
     Limb splitLow = 0;
