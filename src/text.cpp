@@ -3,6 +3,7 @@
 #include "numeral_runs.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace ravur::detail {
@@ -119,31 +120,17 @@ NumeralStatus ParseLimbFront(const char* text, const size_t available, size_t* l
   return BuildLimbNumber(text, *length, runs, number);
 }
 
-namespace {
-
-// A text of at most kMaxNumeralLength bytes, copied with the room the limb
-// parser reads on either side (held as zeros, so that no byte it reads is
-// undefined).
-struct PaddedText {
-  char bytes[kNumeralPad + kMaxNumeralLength + kNumeralPad];
-};
-
-const char* CopyPadded(const char* text, const size_t length, PaddedText* padded) {
-  char* const copy = padded->bytes + kNumeralPad;
-  std::memset(padded->bytes, 0, kNumeralPad);
-  if (length > 0) std::memcpy(copy, text, length);  // an empty text may have no address
-  std::memset(copy + length, 0, kNumeralPad);
-  return copy;
-}
-
-}  // namespace
-
 NumeralStatus ParseLimbText(const char* text, const size_t length, LimbNumber* number) {
   MakeZero(number);
   // Longer than any numeral: judged where it lies, and zero, unread.
   if (length > static_cast<size_t>(kMaxNumeralLength)) return CheckNumeral(text, length);
-  PaddedText padded;
-  const char* const copy = CopyPadded(text, length, &padded);
+  // Copied with the room the parser reads on either side, held as zeros, so
+  // that no byte it reads is undefined.
+  char padded[kNumeralPad + kMaxNumeralLength + kNumeralPad];
+  char* const copy = padded + kNumeralPad;
+  std::memset(padded, 0, kNumeralPad);
+  if (length > 0) std::memcpy(copy, text, length);  // an empty text may have no address
+  std::memset(copy + length, 0, kNumeralPad);
   return BuildLimbNumber(copy, length, ScanRunsInRoom(copy, length), number);
 }
 
@@ -153,36 +140,26 @@ namespace {
 
 // The characters of 000 to 999, three a number in four bytes (the fourth
 // one, written past the group and always overwritten, is 0), so that one
-// whole-word move writes a group; the same characters as numbers, the
-// first one lowest, so that the characters of several groups are put
-// together in a word by shifts, on a machine of either byte order; and each
-// number's trailing zero digits among its three (3 for 0).
+// move of four bytes writes a group; a word's room after them, so that the
+// word read at any group's place holds its characters in its low bytes.
 constexpr int32_t kGroupDigits = 3;
 constexpr int32_t kGroupBytes = 4;
-struct DigitGroups {
-  char chars[kGroupScale * kGroupBytes];
-  uint32_t words[kGroupScale];
-};
+using DigitGroups = std::array<char, kGroupScale * kGroupBytes + kWordBytes>;
 constexpr DigitGroups MakeDigitGroups() {
   DigitGroups groups{};
-  for (Limb n = 0; n < kGroupScale; ++n) {
-    const char digits[kGroupDigits] = {static_cast<char>('0' + n / 100), static_cast<char>('0' + n / 10 % 10),
-                                       static_cast<char>('0' + n % 10)};
-    for (int32_t i = 0; i < kGroupDigits; ++i) {
-      groups.chars[kGroupBytes * n + i] = digits[i];
-      groups.words[n] |= static_cast<uint32_t>(digits[i]) << (kByteBits * i);
-    }
+  for (uint32_t n = 0; n < kGroupScale; ++n) {
+    const uint32_t digits[kGroupDigits] = {n / 100, n / 10 % 10, n % 10};
+    for (int32_t i = 0; i < kGroupDigits; ++i) groups[kGroupBytes * n + i] = static_cast<char>('0' + digits[i]);
   }
   return groups;
 }
 constexpr DigitGroups kDigitGroups = MakeDigitGroups();
 
+void WriteGroup(const Word group, char* out) { std::memcpy(out, &kDigitGroups[kGroupBytes * group], kGroupBytes); }
 
-// Writes the group's three characters, a whole-word move that writes one
-// byte past them.
-void WriteGroup(const Word group, char* out) {
-  std::memcpy(out, kDigitGroups.chars + kGroupBytes * group, kGroupBytes);
-}
+// A group's characters as a number, the first one lowest, on a machine of
+// either byte order.
+Word GroupChars(const Word group) { return LoadLittle(&kDigitGroups[kGroupBytes * group]) & 0xFFFFFFFFu; }
 
 // Writes the nine digits of a nine, leading zeros included, a group at a
 // time as soon as it is found, while its index is still in the register the
@@ -196,25 +173,41 @@ char* WriteNine(const uint32_t nine, char* out) {
   return out + kNineDigits;
 }
 
-// Writes a non-zero nine without its leading zeros: its first eight
-// characters, put together in a word as its groups are found (the bottom
-// group's last character falls out of it), shifted down past those zeros,
-// then its last character after them. Up to eight bytes past the last digit
-// are written. The word is put together from the groups, not read from
-// characters just written: a word read across the separate moves of the
-// groups would wait for them to reach memory.
-char* WriteLeadingNine(const uint32_t nine, char* out) {
+// The first eight characters of a nine as a word, put together as its
+// groups are found (the bottom group's last character falls out of it), and
+// its last character in *last. A word read back from characters just
+// written by the groups' separate moves would wait for them to reach memory.
+Word NineChars(const uint32_t nine, char* last) {
   Word rest = 0;
-  Word chars = kDigitGroups.words[TopGroup(nine, &rest)];
-  chars |= Word{kDigitGroups.words[NextGroup(&rest)]} << (kGroupDigits * kByteBits);
-  const Word bottom = NextGroup(&rest);
-  chars |= Word{kDigitGroups.words[bottom]} << (2 * kGroupDigits * kByteBits);
+  Word chars = GroupChars(TopGroup(nine, &rest));
+  chars |= GroupChars(NextGroup(&rest)) << (kGroupDigits * kByteBits);
+  const Word bottom = GroupChars(NextGroup(&rest));
+  *last = static_cast<char>(bottom >> (2 * kByteBits));
+  return chars | bottom << (2 * kGroupDigits * kByteBits);
+}
+
+// Writes a non-zero nine without its leading zeros: its first eight
+// characters shifted down past those zeros, then its last character after
+// them. Up to eight bytes past the last digit are written.
+char* WriteLeadingNine(const uint32_t nine, char* out) {
+  char last = 0;
+  const Word chars = NineChars(nine, &last);
   const int32_t zeros = kNineDigits - DigitCount(nine);  // 0 to 8
   // In two halves: all eight characters shift out of a nine of one digit.
   const int32_t halfShift = kByteBits / 2 * zeros;
   StoreLittle(out, chars >> halfShift >> halfShift);
-  out[kNineDigits - 1 - zeros] = kDigitGroups.chars[kGroupBytes * bottom + kGroupDigits - 1];
+  out[kNineDigits - 1 - zeros] = last;
   return out + kNineDigits - zeros;
+}
+
+// Writes a non-zero nine and returns the end of its digits but its trailing
+// zeros, found in the word of its characters.
+char* WriteTrailingNine(const uint32_t nine, char* out) {
+  char last = 0;
+  const Word chars = NineChars(nine, &last);
+  StoreLittle(out, chars);
+  out[kNineDigits - 1] = last;
+  return last != '0' ? out + kNineDigits : out + HighestSetByte(chars ^ kZeroChars) + 1;
 }
 
 // A limb is one nine or two (words.h): its top nine, 0 for a limb of one,
@@ -246,11 +239,13 @@ char* WriteLeadingLimb(const Limb limb, char* out) {
   return WriteNine(LowNine(limb, high), WriteLeadingNine(high, out));
 }
 
-// Writes the digits of a non-zero limb and ends the text after the last one
-// that is not '0'.
-static_assert(kLimbDigits >= kWordBytes, "a limb's characters hold a word, within which its zeros are skipped");
+// Writes the digits of a non-zero limb and returns the end of the last one
+// that is not '0': in its low nine, or its high one when the low is 0.
 char* WriteTrailingLimb(const Limb limb, char* out) {
-  return out + (SkipTrailingZeros(out, WriteLimb(limb, out)) - out);
+  const uint32_t high = HighNine(limb);
+  const uint32_t low = LowNine(limb, high);
+  if (kNinesPerLimb == 1 || low != 0) return WriteTrailingNine(low, kNinesPerLimb == 1 ? out : WriteNine(high, out));
+  return WriteTrailingNine(high, out);
 }
 
 }  // namespace
