@@ -244,8 +244,9 @@ char* WriteLeadingLimb(const Limb limb, char* out) {
 char* WriteTrailingLimb(const Limb limb, char* out) {
   const uint32_t high = HighNine(limb);
   const uint32_t low = LowNine(limb, high);
-  if (kNinesPerLimb == 1 || low != 0) return WriteTrailingNine(low, kNinesPerLimb == 1 ? out : WriteNine(high, out));
-  return WriteTrailingNine(high, out);
+  if (kNinesPerLimb > 1 && low == 0) return WriteTrailingNine(high, out);
+  if (kNinesPerLimb > 1) out = WriteNine(high, out);
+  return WriteTrailingNine(low, out);
 }
 
 }  // namespace
