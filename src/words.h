@@ -285,8 +285,8 @@ inline Limb MultiplyAddSplit(const Limb a, const Limb b, const Limb fraction, co
   static_assert(4 * (kLimbBase - 1) + 3 <= ~Limb{0}, "(2): l + c < 4B is a limb");
   const Limb high = HighLimb(LimbSum{a} * fraction);
   const Limb rest = a * b - high * kLimbBase + c;
-  // A branch for the rarer rests of 2B and more, measured faster than
-  // comparisons without one.
+  // The rarer rests of 2B and more behind a branch, so that the others take
+  // one comparison (the forms tried: bench/README, "Measured choices").
   const Limb bases = rest >= 2 * kLimbBase ? 2 + (rest >= 3 * kLimbBase ? 1 : 0) : rest >= kLimbBase ? 1 : 0;
   *low = rest - bases * kLimbBase;
   return high + bases;
