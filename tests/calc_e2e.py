@@ -570,7 +570,8 @@ class Interactive(unittest.TestCase):
                 self.assertEqual(read_line(child.stdout.fileno()), PROMPT.encode())
                 self.type_keys(calc, master, b"12", b"12")
                 self.type_keys(calc, master, b"\x1a", b"")
-                self.assertEqual(read_line(child.stdout.fileno()), b"stopped ordinary\n")  # calc stopped with them
+                stopped, want = read_line(child.stdout.fileno()), b"stopped ordinary\n"  # calc stopped with them
+                self.assertEqual(stopped, want, None if stopped == want else stop_state(calc, master))
                 # After fg: the line redrawn once, from the start of the cursor's line.
                 self.assertEqual(read_for(master, 3)[0], b"\r12")
                 self.assertEqual(select.select([master], [], [], 0.2)[0], [])
@@ -674,6 +675,26 @@ def wchan(pid):
             return wait.read()
     except OSError:
         return ""
+
+
+def stop_state(pid, master):
+    """For the message of a Ctrl-Z that did not stop calc: the process's state,
+    where it waits and its signal masks, and the terminal's signal keys, its
+    foreground process group and what it shows that was not read."""
+    try:
+        with open(f"/proc/{pid}/status") as status:
+            fields = dict(line.rstrip("\n").split(":\t", 1) for line in status if ":\t" in line)
+        masks = ", ".join(f"{k} {fields.get(k)}" for k in ("State", "SigPnd", "ShdPnd", "SigBlk", "SigIgn", "SigCgt"))
+    except OSError:
+        masks = "gone"
+    try:
+        modes = termios.tcgetattr(master)
+        shown = os.read(master, 4096) if select.select([master], [], [], 0.2)[0] else b""
+        terminal = (f"ISIG {bool(modes[3] & termios.ISIG)}, VSUSP {modes[6][termios.VSUSP]!r}, "
+                    f"foreground group {os.tcgetpgrp(master)}, unread {shown!r}")
+    except OSError as error:
+        terminal = str(error)
+    return f"calc {pid}: {masks}, waits in {wchan(pid)!r}; terminal: {terminal}"
 
 
 def controlling_terminal():
