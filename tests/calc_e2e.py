@@ -571,7 +571,7 @@ class Interactive(unittest.TestCase):
                 self.type_keys(calc, master, b"12", b"12")
                 self.type_keys(calc, master, b"\x1a", b"")
                 stopped, want = read_line(child.stdout.fileno()), b"stopped ordinary\n"  # calc stopped with them
-                self.assertEqual(stopped, want, None if stopped == want else stop_state(calc, master))
+                self.assertEqual(stopped, want, None if stopped == want else stop_state(calc, master, child))
                 # After fg: the line redrawn once, from the start of the cursor's line.
                 self.assertEqual(read_for(master, 3)[0], b"\r12")
                 self.assertEqual(select.select([master], [], [], 0.2)[0], [])
@@ -677,10 +677,11 @@ def wchan(pid):
         return ""
 
 
-def stop_state(pid, master):
+def stop_state(pid, master, shell):
     """For the message of a Ctrl-Z that did not stop calc: the process's state,
-    where it waits and its signal masks, and the terminal's signal keys, its
-    foreground process group and what it shows that was not read."""
+    where it waits and its signal masks, the terminal's signal keys, its
+    foreground process group and what it shows that was not read, and whether
+    calc's shell still runs (without it, a stop is discarded)."""
     try:
         with open(f"/proc/{pid}/status") as status:
             fields = dict(line.rstrip("\n").split(":\t", 1) for line in status if ":\t" in line)
@@ -694,7 +695,8 @@ def stop_state(pid, master):
                     f"foreground group {os.tcgetpgrp(master)}, unread {shown!r}")
     except OSError as error:
         terminal = str(error)
-    return f"calc {pid}: {masks}, waits in {wchan(pid)!r}; terminal: {terminal}"
+    ended = "runs" if shell.poll() is None else f"ended {shell.returncode}"
+    return f"calc {pid}: {masks}, waits in {wchan(pid)!r}; terminal: {terminal}; shell {ended}"
 
 
 def controlling_terminal():
