@@ -165,22 +165,22 @@ void DivideByTwoLimbs(const Limb* u, const int32_t uCount, const int32_t low, co
 void DivideLong(Limb* u, const int32_t uCount, const int32_t low, const Limb* v, const int32_t n, Limb* quotient) {
   // Step D1 (bound 2), and the dividend complemented (bound 4).
   const Limb scale = kLimbBase / (v[n - 1] + 1);
+  const Limb scaleFraction = LimbFraction(scale);
   Limb scaled[kDividendLimbs];
   if (n == 2) {
     u[uCount] = 0;
     if (scale > 1) {
-      ScaleLimbs(v, n, scale, scaled);
+      ScaleLimbs(v, n, scale, scaleFraction, scaled);
       v = scaled;
-      u[uCount] = ScaleLimbs(u + low, uCount - low, scale, u + low);
+      u[uCount] = ScaleLimbs(u + low, uCount - low, scale, scaleFraction, u + low);
     }
     DivideByTwoLimbs(u, uCount, low, v, quotient);
     return;
   }
-  ScaleLimbs(v, n, scale, scaled);
+  ScaleLimbs(v, n, scale, scaleFraction, scaled);
   Limb fractions[kDividendLimbs];
   std::transform(scaled, scaled + n, fractions, LimbFraction);
   std::fill_n(u, low, kTop);
-  const Limb scaleFraction = LimbFraction(scale);
   Limb carry = 0;
   for (int32_t i = low; i < uCount; ++i) {
     Limb limb;

@@ -38,9 +38,9 @@ void MultiplyLimbs(const Limb* a, int32_t aCount, const Limb* b, int32_t bCount,
 
 // to[0..count) = from[0..count) x scale (a limb), returning the limb carried
 // out of the top: a limb's product plus the carry, below B, split by
-// MultiplyAddSplit.
-inline Limb ScaleLimbs(const Limb* from, const int32_t count, const Limb scale, Limb* to) {
-  const Limb fraction = LimbFraction(scale);
+// MultiplyAddSplit, fraction being LimbFraction(scale) (worked out once by a
+// caller that scales several runs by one scale).
+inline Limb ScaleLimbs(const Limb* from, const int32_t count, const Limb scale, const Limb fraction, Limb* to) {
   Limb carry = 0;
   for (int32_t i = 0; i < count; ++i) carry = MultiplyAddSplit(from[i], scale, fraction, carry, &to[i]);
   return carry;

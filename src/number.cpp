@@ -251,7 +251,7 @@ constexpr int32_t kPackedDivisorLimbs = 3;
 // out = limbs[0..count) x 10^k (k from 1 to kLimbDigits - 1), normalised:
 // count or count + 1 limbs.
 int32_t MultiplyByPowerOfTen(const Limb* limbs, const int32_t count, const int32_t k, Limb* out) {
-  out[count] = ScaleLimbs(limbs, count, kPowersOfTen[k], out);
+  out[count] = ScaleLimbs(limbs, count, kPowersOfTen[k], LimbFraction(kPowersOfTen[k]), out);
   return out[count] == 0 ? count : count + 1;
 }
 
